@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing need, and
+# only those that are missing. As root it installs them; otherwise it prints
+# the command to run and stops.
+set -eu
+
+PACKAGES="cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing missing packages:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+else
+    echo "These Debian packages are missing:$missing"
+    echo "Install them with:  sudo apt-get install -y --no-install-recommends$missing"
+    exit 1
+fi

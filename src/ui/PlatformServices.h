@@ -1,0 +1,71 @@
+#pragma once
+
+#include "cards/HttpFetch.h"
+#include "report/PagePrinter.h"
+
+#include <QImage>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+class QWidget;
+
+namespace useropts {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information, Warning, Question };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageSpec
+{
+    QString title;
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+struct FileDialogSpec
+{
+    QString title;
+    QString fileName; // initial file name
+    QString filter;   // in the form "description|pattern"
+};
+
+struct PromptSpec
+{
+    QString prompt;
+    QString title;
+    QString defaultAnswer;
+};
+
+// Every service the window needs from the desktop goes through here, so that
+// tests can script the answers and read back what would have been shown.
+class PlatformServices
+{
+public:
+    virtual ~PlatformServices() = default;
+
+    virtual MessageAnswer message(QWidget* parent, const MessageSpec& spec) = 0;
+
+    // Nothing when the user cancels.
+    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+
+    // Nothing when the user cancels.
+    virtual std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) = 0;
+
+    // Hands the address to the desktop's browser and returns at once.
+    virtual void openUrl(const QUrl& url) = 0;
+
+    // One page holding image, on the default printer, without a dialog.
+    virtual bool hasDefaultPrinter() = 0;
+    virtual PrintResult printImage(const QImage& page) = 0;
+    virtual PrintResult writePdf(const QImage& page, const QString& path) = 0;
+
+    // One blocking GET; the window stays painted but takes no input meanwhile.
+    virtual HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;
+};
+
+} // namespace useropts

@@ -1,0 +1,118 @@
+#include "ui/QtPlatformServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace useropts {
+
+namespace {
+
+// "description|pattern" pairs as the dialog's name filters.
+QString toNameFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec,
+                                     QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, spec.title);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilter(toNameFilter(spec.filter));
+    if (!spec.fileName.isEmpty()) {
+        const QFileInfo info(spec.fileName);
+        if (info.isAbsolute())
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.first());
+}
+
+} // namespace
+
+MessageAnswer QtPlatformServices::message(QWidget* parent, const MessageSpec& spec)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(spec.title);
+    box.setText(spec.text);
+    switch (spec.icon) {
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    if (spec.buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(spec.defaultAnswer == MessageAnswer::No ? QMessageBox::No
+                                                                     : QMessageBox::Yes);
+        // Escape and the close box mean No: the only answers are Yes and No.
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int pressed = box.exec();
+    if (spec.buttons == MessageButtons::YesNo)
+        return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return MessageAnswer::Ok;
+}
+
+std::optional<QString> QtPlatformServices::openFileName(QWidget* parent, const FileDialogSpec& spec)
+{
+    return runFileDialog(parent, spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtPlatformServices::saveFileName(QWidget* parent, const FileDialogSpec& spec)
+{
+    return runFileDialog(parent, spec, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> QtPlatformServices::promptText(QWidget* parent, const PromptSpec& spec)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, spec.title, spec.prompt,
+                                                 QLineEdit::Normal, spec.defaultAnswer, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+bool QtPlatformServices::hasDefaultPrinter() { return useropts::hasDefaultPrinter(); }
+
+PrintResult QtPlatformServices::printImage(const QImage& page)
+{
+    return printOnDefaultPrinter(page);
+}
+
+PrintResult QtPlatformServices::writePdf(const QImage& page, const QString& path)
+{
+    return useropts::writePdf(page, path);
+}
+
+HttpResult QtPlatformServices::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+{
+    return httpGetBlocking(url, timeouts);
+}
+
+} // namespace useropts

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ui/PlatformServices.h"
+
+namespace useropts {
+
+// The real desktop: Qt's dialogs, the default printer and the network.
+class QtPlatformServices final : public PlatformServices
+{
+public:
+    MessageAnswer message(QWidget* parent, const MessageSpec& spec) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) override;
+    void openUrl(const QUrl& url) override;
+    bool hasDefaultPrinter() override;
+    PrintResult printImage(const QImage& page) override;
+    PrintResult writePdf(const QImage& page, const QString& path) override;
+    HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+};
+
+} // namespace useropts

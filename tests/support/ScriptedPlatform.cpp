@@ -1,0 +1,86 @@
+#include "support/ScriptedPlatform.h"
+
+namespace useropts::testing {
+
+MessageAnswer ScriptedPlatform::message(QWidget*, const MessageSpec& spec)
+{
+    messages.append(spec);
+    if (onMessage)
+        onMessage(spec);
+    if (!messageAnswers.isEmpty())
+        return messageAnswers.dequeue();
+    if (spec.buttons == MessageButtons::YesNo)
+        return spec.defaultAnswer == MessageAnswer::No ? MessageAnswer::No : MessageAnswer::Yes;
+    return MessageAnswer::Ok;
+}
+
+std::optional<QString> ScriptedPlatform::openFileName(QWidget*, const FileDialogSpec& spec)
+{
+    fileDialogs.append({false, spec});
+    return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatform::saveFileName(QWidget*, const FileDialogSpec& spec)
+{
+    fileDialogs.append({true, spec});
+    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatform::promptText(QWidget*, const PromptSpec& spec)
+{
+    prompts.append(spec);
+    return promptAnswers.isEmpty() ? std::nullopt : promptAnswers.dequeue();
+}
+
+void ScriptedPlatform::openUrl(const QUrl& url) { openedUrls.append(url); }
+
+bool ScriptedPlatform::hasDefaultPrinter() { return printerAvailable; }
+
+PrintResult ScriptedPlatform::printImage(const QImage& page)
+{
+    printedImages.append(page);
+    if (onPrint)
+        onPrint(page);
+    if (!printerAvailable)
+        return {false, QStringLiteral("No default printer is set up.")};
+    return printAnswer;
+}
+
+PrintResult ScriptedPlatform::writePdf(const QImage& page, const QString& path)
+{
+    pdfPaths.append(path);
+    if (writeRealPdf)
+        return useropts::writePdf(page, path);
+    return {true, {}};
+}
+
+HttpResult ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+{
+    httpRequests.append(url);
+    if (!httpAnswers.isEmpty())
+        return httpAnswers.dequeue();
+    if (httpRedirectBase.isValid()) {
+        QUrl target = url;
+        target.setScheme(httpRedirectBase.scheme());
+        target.setHost(httpRedirectBase.host());
+        target.setPort(httpRedirectBase.port());
+        return httpGetBlocking(target, httpTimeoutsOverride.value_or(timeouts));
+    }
+    HttpResult refused;
+    refused.error = HttpResult::Error::Network;
+    refused.errorText = QStringLiteral("No network in tests: %1").arg(url.toString());
+    return refused;
+}
+
+void ScriptedPlatform::clearRecords()
+{
+    messages.clear();
+    fileDialogs.clear();
+    prompts.clear();
+    openedUrls.clear();
+    printedImages.clear();
+    pdfPaths.clear();
+    httpRequests.clear();
+}
+
+} // namespace useropts::testing

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ui/PlatformServices.h"
+
+#include <QImage>
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace useropts::testing {
+
+// Answers every desktop service from queues that a test fills, and records
+// what a user would have seen. An empty queue means: Cancel for dialogs and
+// prompts, the default answer for message boxes.
+class ScriptedPlatform final : public PlatformServices
+{
+public:
+    // Answers, used in order.
+    QQueue<MessageAnswer> messageAnswers;
+    QQueue<std::optional<QString>> openAnswers; // nullopt = Cancel
+    QQueue<std::optional<QString>> saveAnswers;
+    QQueue<std::optional<QString>> promptAnswers;
+    QQueue<HttpResult> httpAnswers; // used before any redirect below
+
+    // Printing: whether a default printer exists and what printing gives.
+    bool printerAvailable = true;
+    PrintResult printAnswer{true, {}};
+    // When true, writePdf really writes the file (through the real printer code).
+    bool writeRealPdf = true;
+
+    // With a base set, HTTP requests go to the same path on that server
+    // through the real client, with these time-outs instead of the caller's.
+    QUrl httpRedirectBase;
+    std::optional<HttpTimeouts> httpTimeoutsOverride;
+
+    // What was shown.
+    struct OpenedDialog
+    {
+        bool save = false;
+        FileDialogSpec spec;
+    };
+    QList<MessageSpec> messages;
+    QList<OpenedDialog> fileDialogs;
+    QList<PromptSpec> prompts;
+    QList<QUrl> openedUrls;
+    QList<QImage> printedImages;
+    QList<QString> pdfPaths;
+    QList<QUrl> httpRequests;
+
+    // A hook that runs while a message box would be on screen, e.g. to look at
+    // the window behind it. Runs once per message, before it returns.
+    std::function<void(const MessageSpec&)> onMessage;
+    std::function<void(const QImage&)> onPrint;
+
+    MessageAnswer message(QWidget* parent, const MessageSpec& spec) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) override;
+    void openUrl(const QUrl& url) override;
+    bool hasDefaultPrinter() override;
+    PrintResult printImage(const QImage& page) override;
+    PrintResult writePdf(const QImage& page, const QString& path) override;
+    HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+
+    void clearRecords();
+};
+
+} // namespace useropts::testing
