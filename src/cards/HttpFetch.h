@@ -10,15 +10,21 @@ namespace useropts {
 
 struct HttpTimeouts
 {
-    std::chrono::milliseconds stall{30000}; // no data for this long ends the request
+    std::chrono::milliseconds stall{30000};  // no data for this long ends the request
     std::chrono::milliseconds total{120000}; // and it never runs longer than this
 };
 
 struct HttpResult
 {
-    enum class Error { None, Network, HttpStatus, Timeout };
+    enum class Error
+    {
+        None,
+        Network,
+        HttpStatus,
+        Timeout
+    };
     Error error = Error::None;
-    int status = 0;    // the HTTP status when an answer arrived
+    int status = 0; // the HTTP status when an answer arrived
     QByteArray body;
     QString errorText; // what failed, in words for the user; empty on success
     bool ok() const { return error == Error::None; }

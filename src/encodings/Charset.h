@@ -14,7 +14,7 @@ namespace useropts {
 // that every byte maps to exactly one character and back.
 class Charset
 {
-public:
+  public:
     static QChar toUnicode(unsigned char code);
     static std::optional<unsigned char> toCode(QChar ch);
 

@@ -25,9 +25,15 @@ CipherBytes shift(const QByteArray& in, int direction)
 
 } // namespace
 
-CipherBytes encryptCodes(const QByteArray& plain) { return shift(plain, +1); }
+CipherBytes encryptCodes(const QByteArray& plain)
+{
+    return shift(plain, +1);
+}
 
-CipherBytes decryptCodes(const QByteArray& stored) { return shift(stored, -1); }
+CipherBytes decryptCodes(const QByteArray& stored)
+{
+    return shift(stored, -1);
+}
 
 QString describeEncryptFailure(const QByteArray& plain, int position)
 {

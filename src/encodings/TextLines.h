@@ -10,7 +10,7 @@ namespace useropts {
 // no line end, and nothing follows a final line end.
 class LineReader
 {
-public:
+  public:
     explicit LineReader(const QByteArray& bytes) : m_bytes(bytes) {}
 
     bool atEnd() const { return m_pos >= m_bytes.size(); }
@@ -18,7 +18,7 @@ public:
     // The next line without its line end; call only when !atEnd().
     QByteArray next();
 
-private:
+  private:
     const QByteArray& m_bytes;
     qsizetype m_pos = 0;
 };

@@ -31,11 +31,11 @@ EditorFields defaultSettings()
 const std::array<Field, kFieldCount>& defaultsOrder()
 {
     static constexpr std::array<Field, kFieldCount> kOrder = {
-        Field::txtUsername, Field::txtPassword, Field::txtDomain,   Field::cboDHCP,
-        Field::txtIP,       Field::txtSubnet,   Field::txtGateway,  Field::txtWINS,
-        Field::txtDNS,      Field::txtTimeOut,  Field::txtComputer, Field::cboPacket,
-        Field::cboMouse,    Field::cboRedirector, Field::cboCD,     Field::cboUDMA,
-        Field::cboDNS,      Field::cboNTFS,     Field::txtLogon,    Field::cboNIC,
+        Field::txtUsername, Field::txtPassword,   Field::txtDomain,   Field::cboDHCP,
+        Field::txtIP,       Field::txtSubnet,     Field::txtGateway,  Field::txtWINS,
+        Field::txtDNS,      Field::txtTimeOut,    Field::txtComputer, Field::cboPacket,
+        Field::cboMouse,    Field::cboRedirector, Field::cboCD,       Field::cboUDMA,
+        Field::cboDNS,      Field::cboNTFS,       Field::txtLogon,    Field::cboNIC,
     };
     return kOrder;
 }

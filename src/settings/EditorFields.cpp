@@ -11,8 +11,8 @@ struct FieldInfo
     Field field;
     const char* objectName;
     const char* caption;
-    QString EditorFields::* text;
-    int EditorFields::* choice;
+    QString EditorFields::*text;
+    int EditorFields::*choice;
 };
 
 // clang-format off
@@ -59,13 +59,25 @@ constexpr std::array<Field, kFieldCount> kAllFields = makeAllFields();
 
 } // namespace
 
-bool isChoice(Field field) { return info(field).choice != nullptr; }
+bool isChoice(Field field)
+{
+    return info(field).choice != nullptr;
+}
 
-const char* fieldObjectName(Field field) { return info(field).objectName; }
+const char* fieldObjectName(Field field)
+{
+    return info(field).objectName;
+}
 
-QString fieldCaption(Field field) { return QString::fromLatin1(info(field).caption); }
+QString fieldCaption(Field field)
+{
+    return QString::fromLatin1(info(field).caption);
+}
 
-const std::array<Field, kFieldCount>& allFields() { return kAllFields; }
+const std::array<Field, kFieldCount>& allFields()
+{
+    return kAllFields;
+}
 
 QString& EditorFields::text(Field field)
 {

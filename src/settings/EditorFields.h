@@ -7,7 +7,8 @@
 namespace useropts {
 
 // The twenty editor fields, in the order of their lines in USEROPTS.BAT.
-enum class Field {
+enum class Field
+{
     cboNIC,
     txtDomain,
     txtUsername,

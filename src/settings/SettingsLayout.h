@@ -8,23 +8,24 @@
 namespace useropts {
 
 // How a field's value stands in its line after the prefix.
-enum class ValueForm {
-    CardCode,        // written: card code of the text; read: the text
-    Text,            // as typed, both ways
-    Password,        // scrambled by the password cipher
-    Address,         // blanks in the file, dots in the window
-    GatewayAddress,  // an address followed by one blank, which reading drops
-    TimeOut,         // written as typed, read as a number
-    ComputerName,    // as typed; reading regenerates names that start with KZ
-    ZeroOne,         // choice stored as "0" or "1"
-    BasicFull,       // choice stored as "BASIC" or "FULL"
+enum class ValueForm
+{
+    CardCode,       // written: card code of the text; read: the text
+    Text,           // as typed, both ways
+    Password,       // scrambled by the password cipher
+    Address,        // blanks in the file, dots in the window
+    GatewayAddress, // an address followed by one blank, which reading drops
+    TimeOut,        // written as typed, read as a number
+    ComputerName,   // as typed; reading regenerates names that start with KZ
+    ZeroOne,        // choice stored as "0" or "1"
+    BasicFull,      // choice stored as "BASIC" or "FULL"
 };
 
 struct LineSpec
 {
-    int line;              // 1-based line number in the file
+    int line; // 1-based line number in the file
     std::string_view prefix;
-    int prefixLength;      // the value starts at character prefixLength + 1
+    int prefixLength; // the value starts at character prefixLength + 1
     Field field;
     ValueForm form;
 };

@@ -19,7 +19,10 @@ std::optional<QString> timeOutFromFile(QStringView fileValue)
 
 namespace {
 
-ReadFailure failure(int line, QString reason) { return ReadFailure{line, std::move(reason)}; }
+ReadFailure failure(int line, QString reason)
+{
+    return ReadFailure{line, std::move(reason)};
+}
 
 // Applies one line's value to its field, or says why it cannot.
 std::optional<ReadFailure> applyLine(const LineSpec& spec, const QByteArray& line,
@@ -87,8 +90,8 @@ ReadOutcome readSettings(const QByteArray& bytes, EditorFields& fields, const Re
     int lineNumber = 0;
     for (; lineNumber < kFirstDataLine - 1; ++lineNumber) {
         if (lines.atEnd()) {
-            outcome.failure = failure(lineNumber + 1, QStringLiteral("the file ends before line %1")
-                                                          .arg(lineNumber + 1));
+            outcome.failure = failure(
+                lineNumber + 1, QStringLiteral("the file ends before line %1").arg(lineNumber + 1));
             return outcome;
         }
         lines.next();

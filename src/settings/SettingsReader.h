@@ -13,7 +13,7 @@ namespace useropts {
 
 struct ReadFailure
 {
-    int line = 0;   // 1-based line at which reading stopped
+    int line = 0; // 1-based line at which reading stopped
     QString reason;
 };
 

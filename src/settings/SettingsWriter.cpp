@@ -22,18 +22,44 @@ WriteFailure failure(const LineSpec& spec, QString reason)
     return WriteFailure{spec.line, spec.field, std::move(reason)};
 }
 
+// A carriage return inside a value would end its line early and shift every
+// later setting by a line, for this editor and for the boot menu alike.
+std::optional<WriteFailure> appendLineSafe(const LineSpec& spec, const QByteArray& value,
+                                           QByteArray& out)
+{
+    const qsizetype cr = value.indexOf('\r');
+    if (cr >= 0) {
+        return failure(spec, QStringLiteral("%1 would hold a carriage return at character %2, "
+                                            "which would end line %3 early")
+                                 .arg(fieldCaption(spec.field))
+                                 .arg(cr + 1)
+                                 .arg(spec.line));
+    }
+    out += value;
+    return std::nullopt;
+}
+
+std::optional<WriteFailure> encodeCodes(const LineSpec& spec, const QString& text,
+                                        QByteArray& codes)
+{
+    const auto encoded = Charset::encode(text);
+    if (!encoded) {
+        const qsizetype at = Charset::firstUnencodable(text);
+        return failure(spec,
+                       QStringLiteral("%1 holds %2, which has no code in the file's "
+                                      "character set")
+                           .arg(fieldCaption(spec.field), Charset::describeCharacterAt(text, at)));
+    }
+    codes = *encoded;
+    return std::nullopt;
+}
+
 std::optional<WriteFailure> encodeText(const LineSpec& spec, const QString& text, QByteArray& out)
 {
-    const auto codes = Charset::encode(text);
-    if (!codes) {
-        const qsizetype at = Charset::firstUnencodable(text);
-        return failure(spec, QStringLiteral("%1 holds %2, which has no code in the file's "
-                                            "character set")
-                                 .arg(fieldCaption(spec.field),
-                                      Charset::describeCharacterAt(text, at)));
-    }
-    out += *codes;
-    return std::nullopt;
+    QByteArray codes;
+    if (auto failed = encodeCodes(spec, text, codes))
+        return failed;
+    return appendLineSafe(spec, codes, out);
 }
 
 std::optional<WriteFailure> appendValue(const LineSpec& spec, const EditorFields& fields,
@@ -48,13 +74,12 @@ std::optional<WriteFailure> appendValue(const LineSpec& spec, const EditorFields
         return encodeText(spec, fields.text(spec.field), out);
     case ValueForm::Password: {
         QByteArray plain;
-        if (auto failed = encodeText(spec, fields.text(spec.field), plain))
+        if (auto failed = encodeCodes(spec, fields.text(spec.field), plain))
             return failed;
         const CipherBytes stored = encryptCodes(plain);
         if (!stored.ok())
             return failure(spec, describeEncryptFailure(plain, stored.failedPosition));
-        out += stored.bytes;
-        return std::nullopt;
+        return appendLineSafe(spec, stored.bytes, out);
     }
     case ValueForm::Address:
         return encodeText(spec, RawIP(fields.text(spec.field)), out);
@@ -67,8 +92,8 @@ std::optional<WriteFailure> appendValue(const LineSpec& spec, const EditorFields
     case ValueForm::BasicFull: {
         const int index = fields.choice(spec.field);
         if (index != 0 && index != 1) {
-            return failure(spec, QStringLiteral("%1 has no entry selected")
-                                     .arg(fieldCaption(spec.field)));
+            return failure(
+                spec, QStringLiteral("%1 has no entry selected").arg(fieldCaption(spec.field)));
         }
         if (spec.form == ValueForm::ZeroOne)
             out += index == 0 ? "0" : "1";

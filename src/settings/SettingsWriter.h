@@ -11,7 +11,7 @@ namespace useropts {
 
 struct WriteFailure
 {
-    int line = 0;  // 1-based line that could not be written
+    int line = 0; // 1-based line that could not be written
     Field field = Field::cboNIC;
     QString reason;
 };

@@ -8,7 +8,10 @@ namespace useropts {
 
 namespace {
 
-bool isSkipped(QChar ch) { return ch == u' ' || ch == u'\t' || ch == u'\n'; }
+bool isSkipped(QChar ch)
+{
+    return ch == u' ' || ch == u'\t' || ch == u'\n';
+}
 
 std::optional<double> readRadixWhole(const std::string& digits, int radix)
 {
@@ -109,8 +112,8 @@ QString plainNumberText(double value)
 
     // Shortest digits that read back as the same number, in scientific form.
     char buffer[64];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                         std::chars_format::scientific);
     if (ec != std::errc())
         return QStringLiteral("0");
     const std::string sci(buffer, end);

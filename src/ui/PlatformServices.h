@@ -13,9 +13,24 @@ class QWidget;
 
 namespace useropts {
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageIcon { None, Information, Warning, Question };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
+enum class MessageIcon
+{
+    None,
+    Information,
+    Warning,
+    Question
+};
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
 
 struct MessageSpec
 {
@@ -44,7 +59,7 @@ struct PromptSpec
 // tests can script the answers and read back what would have been shown.
 class PlatformServices
 {
-public:
+  public:
     virtual ~PlatformServices() = default;
 
     virtual MessageAnswer message(QWidget* parent, const MessageSpec& spec) = 0;

@@ -7,7 +7,7 @@ namespace useropts {
 // The real desktop: Qt's dialogs, the default printer and the network.
 class QtPlatformServices final : public PlatformServices
 {
-public:
+  public:
     MessageAnswer message(QWidget* parent, const MessageSpec& spec) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;

@@ -32,9 +32,15 @@ std::optional<QString> ScriptedPlatform::promptText(QWidget*, const PromptSpec& 
     return promptAnswers.isEmpty() ? std::nullopt : promptAnswers.dequeue();
 }
 
-void ScriptedPlatform::openUrl(const QUrl& url) { openedUrls.append(url); }
+void ScriptedPlatform::openUrl(const QUrl& url)
+{
+    openedUrls.append(url);
+}
 
-bool ScriptedPlatform::hasDefaultPrinter() { return printerAvailable; }
+bool ScriptedPlatform::hasDefaultPrinter()
+{
+    return printerAvailable;
+}
 
 PrintResult ScriptedPlatform::printImage(const QImage& page)
 {

@@ -18,7 +18,7 @@ namespace useropts::testing {
 // prompts, the default answer for message boxes.
 class ScriptedPlatform final : public PlatformServices
 {
-public:
+  public:
     // Answers, used in order.
     QQueue<MessageAnswer> messageAnswers;
     QQueue<std::optional<QString>> openAnswers; // nullopt = Cancel
