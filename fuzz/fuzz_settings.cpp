@@ -1,0 +1,34 @@
+// Any file read into the fields must write back, and that file must read
+// back into the same fields: no input may make the editor save something it
+// cannot open again.
+#include "settings/DefaultSettings.h"
+#include "settings/SettingsReader.h"
+#include "settings/SettingsWriter.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace useropts;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    ReadOptions options;
+    options.random = [] { return 0.25; };
+
+    EditorFields fields = defaultSettings();
+    readSettings(bytes, fields, options);
+
+    const WriteOutcome written = writeSettings(fields);
+    if (!written.ok())
+        std::abort(); // everything a read can give must be writable
+    EditorFields again = defaultSettings();
+    if (!readSettings(written.bytes, again, options).ok())
+        std::abort();
+    // The card choice keeps only its code, and a KZ name comes back fresh.
+    fields.cboNIC = cardCode(fields.cboNIC);
+    fields.txtComputer = applyComputerNameRule(fields.txtComputer, options.random);
+    if (!(again == fields))
+        std::abort();
+    return 0;
+}

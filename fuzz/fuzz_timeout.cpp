@@ -1,0 +1,22 @@
+// The shown form of a time-out must read back as the same number.
+#include "encodings/Charset.h"
+#include "settings/TimeoutNumber.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace useropts;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text = Charset::decode(
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const auto number = readLeadingNumber(text);
+    if (!number)
+        return 0;
+    const QString shown = plainNumberText(*number);
+    const auto again = readLeadingNumber(shown);
+    if (!again || *again != *number || plainNumberText(*again) != shown)
+        std::abort();
+    return 0;
+}
