@@ -2,7 +2,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 EDITOR_BIN := $(BUILD_DIR)/bin/useropts-editor
 
-.PHONY: run test build packages configure clean
+.PHONY: run test build packages configure clean fuzz bench sanitize
 
 packages:
 	@sh scripts/ensure-packages.sh
@@ -23,6 +23,21 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: packages
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUSEROPTS_SANITIZE=ON >/dev/null
+	@cmake --build build-asan
+	@cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure
+
+fuzz:
+	@sh scripts/ensure-packages.sh clang libclang-rt-14-dev
+	@sh scripts/fuzz.sh
+
+bench:
+	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time
+	@sh scripts/bench.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

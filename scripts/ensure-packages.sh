@@ -1,11 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages that building, running and testing need, and
 # only those that are missing. As root it installs them; otherwise it prints
-# the command to run and stops.
+# the command to run and stops. Extra package names may be given as arguments
+# (the fuzz and benchmark targets need a few more).
 set -eu
 
 PACKAGES="cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf"
+fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf $*"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang and runs each for a bounded time
+# (FUZZ_SECONDS, 60 by default) from the seed corpora in fuzz/seeds/.
+# Exits non-zero, keeping the crashing input in build-fuzz/, if one is found.
+set -eu
+SECONDS_EACH="${FUZZ_SECONDS:-60}"
+BUILD=build-fuzz
+
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DUSEROPTS_FUZZ=ON >/dev/null
+cmake --build "$BUILD" --target fuzz_settings fuzz_timeout fuzz_cards
+
+for target in settings timeout cards; do
+    corpus="$BUILD/corpus/$target"
+    mkdir -p "$corpus"
+    cp -n fuzz/seeds/"$target"/* "$corpus"/ 2>/dev/null || true
+    echo "== fuzz_$target for ${SECONDS_EACH}s"
+    (cd "$BUILD" && ./bin/"fuzz_$target" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+        "corpus/$target" 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)|ERROR" || true)
+    if ls "$BUILD"/crash-* "$BUILD"/leak-* "$BUILD"/timeout-* >/dev/null 2>&1; then
+        echo "fuzz_$target found a failing input:"; ls "$BUILD"/crash-* "$BUILD"/leak-* "$BUILD"/timeout-* 2>/dev/null
+        exit 1
+    fi
+done
+echo "No failing input found."
