@@ -1,5 +1,7 @@
 #include "ui/QtPlatformServices.h"
 
+#include "ui/ExistingPath.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -29,7 +31,7 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilter(toNameFilter(spec.filter));
     if (!spec.fileName.isEmpty()) {
-        const QFileInfo info(spec.fileName);
+        const QFileInfo info(matchExistingPathIgnoringCase(spec.fileName));
         if (info.isAbsolute())
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
@@ -88,12 +90,26 @@ std::optional<QString> QtPlatformServices::saveFileName(QWidget* parent, const F
 
 std::optional<QString> QtPlatformServices::promptText(QWidget* parent, const PromptSpec& spec)
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(parent, spec.title, spec.prompt,
-                                                 QLineEdit::Normal, spec.defaultAnswer, &ok);
-    if (!ok)
+    // A title may carry carriage returns that break it into lines, such as an
+    // example of what to type. A title bar shows one line only, so the first
+    // line stays the title and the others join the prompt, where they are read.
+    QString lines = spec.title;
+    lines.replace(u'\n', u'\r');
+    QStringList titleLines = lines.split(u'\r');
+    const QString title = titleLines.takeFirst();
+    titleLines.removeAll(QString());
+    QStringList labelLines{spec.prompt};
+    labelLines << titleLines;
+
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(labelLines.join(u'\n'));
+    dialog.setTextValue(spec.defaultAnswer);
+    // Wide enough for a full path in the default answer to be seen whole.
+    dialog.resize(qMax(dialog.sizeHint().width(), 480), dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer;
+    return dialog.textValue();
 }
 
 void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

@@ -1,12 +1,17 @@
+#include "ui/ProgramVersion.h"
+#include "ui/QtPlatformServices.h"
+#include "ui/frmEditor.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("User Options Editor"));
-    placeholder.setWindowTitle(QStringLiteral("User Options Editor"));
-    placeholder.resize(649, 534);
-    placeholder.show();
+    QApplication::setApplicationName(QStringLiteral("User Options Editor"));
+    QApplication::setApplicationVersion(useropts::programVersion());
+
+    useropts::QtPlatformServices platform;
+    useropts::frmEditor editor(platform);
+    editor.Form_Load();
     return app.exec();
 }

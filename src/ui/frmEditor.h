@@ -1,0 +1,86 @@
+#pragma once
+
+#include "settings/ComputerName.h"
+#include "settings/EditorFields.h"
+#include "ui/CommonDialog.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace useropts {
+
+class PlatformServices;
+
+// The editor's one window. Its controls hold the twenty settings; handlers
+// are named after the control and event that start them.
+class frmEditor : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    explicit frmEditor(PlatformServices& platform, QWidget* parent = nullptr);
+
+    // Program start: version, window, card list, first file, defaults.
+    void Form_Load();
+
+    void cmdNew_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdPrint_Click();
+    void cmdGetCards_Click();
+    void cmdQuit_Click();
+    void cboDHCP_Click();
+    void cboDHCP_KeyPress();
+    void Label2_Click();
+    void Label2_MouseMove();
+    void PicHeader_MouseMove();
+
+    void NewSettings();
+    // Reads path into the fields line by line; a file that cannot be read to
+    // its end is reported to the user, and the lines before stay applied.
+    void ReadSettings(const QString& path);
+    // Writes the fields to path, or says why the file was left as it was.
+    std::optional<QString> SaveSettings(const QString& path);
+    void ReadCardData();
+    void GetCardData();
+
+    // The settings as the controls hold them, and one field put back.
+    EditorFields fields() const;
+    void applyField(Field field, const EditorFields& values);
+
+    // The path of the current settings file, as the last dialog left it.
+    const QString& settingsFile() const { return strSettingsFile; }
+
+    void setRandomSource(UnitRandom random);
+    void setCardDirectory(const QString& directory);
+    QString cardDirectory() const;
+    PlatformServices& platform() { return m_platform; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QLineEdit* textField(Field field) const;
+    QComboBox* choiceField(Field field) const;
+    void showWarning(const QString& title, const QString& text);
+
+    PlatformServices& m_platform;
+    CommonDialog CommonDialog1;
+    QString strSettingsFile;
+    UnitRandom m_random = timeSeededUnitRandom;
+    QString m_cardDirectory;
+
+    std::array<QWidget*, kFieldCount> m_fields{};
+    QWidget* m_picHeader = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLabel* m_lblVersion = nullptr;
+};
+
+} // namespace useropts
