@@ -3,6 +3,7 @@
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
+#include "settings/WholeFileWriter.h"
 #include "ui/EditorLayoutBuilder.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QUrl>
 
@@ -176,11 +176,9 @@ std::optional<QString> frmEditor::SaveSettings(const QString& path)
             .arg(built.failure->line)
             .arg(built.failure->reason);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(built.bytes) != built.bytes.size() ||
-        !file.commit()) {
+    if (const auto why = writeWholeFile(path, built.bytes)) {
         return QStringLiteral("%1 could not be written: %2.")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
+            .arg(QDir::toNativeSeparators(path), *why);
     }
     return std::nullopt;
 }

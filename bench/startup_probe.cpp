@@ -1,0 +1,34 @@
+// A whole start-up as a process, for timing and peak memory against the
+// smallest Qt program that shows a window:
+//   startup_probe empty    application object, an empty window, quit
+//   startup_probe editor   application object, the editor window with a
+//                          Cancel at the open dialog, Form_Load, quit
+#include "support/ScriptedPlatform.h"
+#include "ui/frmEditor.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstring>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const bool editor = argc > 1 && std::strcmp(argv[1], "editor") == 0;
+
+    useropts::testing::ScriptedPlatform platform; // nothing queued: Cancel
+    std::unique_ptr<QWidget> window;
+    if (editor) {
+        auto form = std::make_unique<useropts::frmEditor>(platform);
+        form->Form_Load();
+        window = std::move(form);
+    } else {
+        window = std::make_unique<QWidget>();
+        window->resize(649, 534);
+        window->show();
+    }
+    QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    return app.exec();
+}
