@@ -1,20 +1,115 @@
 #include "report/PagePrinter.h"
 
+#include "settings/WholeFileWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <QPrinterInfo>
 
 namespace useropts {
 
-// Placeholder until the printed report is built.
-bool hasDefaultPrinter() { return !QPrinterInfo::defaultPrinter().isNull(); }
+namespace {
 
-PrintResult printOnDefaultPrinter(const QImage&)
+const QString kDocumentName = QStringLiteral("Menu Configuration Report");
+
+// The image as large as the page's printable area allows, its aspect kept,
+// centred across the page and starting at the top like a printed form.
+QRectF placeOnPage(const QSize& image, const QRect& paintRect)
 {
-    return {false, QStringLiteral("Printing is not available yet.")};
+    const QSizeF fitted = QSizeF(image).scaled(QSizeF(paintRect.size()), Qt::KeepAspectRatio);
+    const qreal left = (paintRect.width() - fitted.width()) / 2.0;
+    return {QPointF(left, 0), fitted};
 }
 
-PrintResult writePdf(const QImage&, const QString&)
+// Paints into an open painter whose origin is the top-left corner of the
+// printable area, which is how both QPrinter and QPdfWriter set it up.
+void paintPage(QPainter& painter, const QImage& image, const QRect& paintRect)
 {
-    return {false, QStringLiteral("Writing a PDF file is not available yet.")};
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(placeOnPage(image.size(), paintRect), image);
+}
+
+QPageSize localPaperSize()
+{
+    return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+               ? QPageSize(QPageSize::Letter)
+               : QPageSize(QPageSize::A4);
+}
+
+} // namespace
+
+bool hasDefaultPrinter()
+{
+    return !QPrinterInfo::defaultPrinter().isNull();
+}
+
+PrintResult printOnDefaultPrinter(const QImage& image)
+{
+    if (image.isNull())
+        return {false, QStringLiteral("There is no picture of the window to print.")};
+
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return {false, QStringLiteral("No default printer is set up on this computer.")};
+
+    const auto failed = [&](const QString& form) {
+        return PrintResult{false, form.arg(info.printerName())};
+    };
+    QPrinter printer(info, QPrinter::HighResolution);
+    if (!printer.isValid())
+        return failed(QStringLiteral("The default printer \"%1\" cannot be used."));
+    printer.setDocName(kDocumentName);
+    printer.setCopyCount(1);
+    printer.setPageOrientation(QPageLayout::Portrait);
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return failed(QStringLiteral("The default printer \"%1\" did not accept the page."));
+    paintPage(painter, image, printer.pageLayout().paintRectPixels(printer.resolution()));
+    const bool ended = painter.end();
+    if (!ended || printer.printerState() == QPrinter::Error)
+        return failed(QStringLiteral("The page could not be sent to the default printer \"%1\"."));
+    return {true, {}};
+}
+
+PrintResult writePdf(const QImage& image, const QString& path)
+{
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (image.isNull())
+        return {false, QStringLiteral("There is no picture of the window to save.")};
+    if (path.isEmpty())
+        return {false, QStringLiteral("No file name was given for the PDF file.")};
+
+    // The page is made in memory first; the file is then replaced as a whole
+    // or not at all, so a full disk never leaves a cut-off report behind under
+    // the chosen name, nor reports one as saved.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    writer.setTitle(kDocumentName);
+    writer.setCreator(QStringLiteral("User Options Editor"));
+    writer.setResolution(300);
+    writer.setPageLayout(QPageLayout(localPaperSize(), QPageLayout::Portrait,
+                                     QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+
+    const auto failed = [&](const QString& why) {
+        return PrintResult{false, QStringLiteral("Cannot write %1:\n%2.").arg(shownPath, why)};
+    };
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return failed(QStringLiteral("the PDF page could not be started"));
+    paintPage(painter, image, writer.pageLayout().paintRectPixels(writer.resolution()));
+    if (!painter.end())
+        return failed(QStringLiteral("the PDF page could not be finished"));
+    if (const std::optional<QString> why = writeWholeFile(path, pdf.data()))
+        return failed(*why);
+    return {true, {}};
 }
 
 } // namespace useropts

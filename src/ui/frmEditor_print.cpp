@@ -1,9 +1,132 @@
+#include "ui/PlatformServices.h"
 #include "ui/frmEditor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLocale>
+#include <QPixmap>
+#include <QScopeGuard>
+
+#include <array>
 
 namespace useropts {
 
-// The printed configuration report.
+namespace {
 
-void frmEditor::cmdPrint_Click() {}
+const QString kPrintTitle = QStringLiteral("Print");
+
+// The buttons that have no place on paper, in the order they are hidden and
+// shown again.
+constexpr std::array<const char*, 5> kCommandButtons{"cmdNew", "cmdOpen", "cmdSave", "cmdPrint",
+                                                     "cmdQuit"};
+
+// The stamp's date in the user's long form, its time from a second reading
+// of the clock, 24-hour hours and minutes.
+QString printedAtStamp()
+{
+    const QDate date = QDate::currentDate();
+    const QTime time = QTime::currentTime();
+    return QStringLiteral("Printed at ") + QLocale::system().toString(date, QLocale::LongFormat) +
+           QStringLiteral(" - ") + time.toString(QStringLiteral("HH:mm"));
+}
+
+// Beside the current settings file when there is one, named after it.
+QString suggestedPdfName(const QString& settingsFileName)
+{
+    const QFileInfo settings(settingsFileName);
+    const QString base = settings.completeBaseName().isEmpty() ? QStringLiteral("USEROPTS")
+                                                               : settings.completeBaseName();
+    const QString name = base + QStringLiteral(" Report.pdf");
+    return settings.isAbsolute() ? QDir::toNativeSeparators(settings.dir().filePath(name)) : name;
+}
+
+} // namespace
+
+void frmEditor::cmdPrint_Click()
+{
+    auto* lblSubTitle = findChild<QLabel*>(QStringLiteral("lblSubTitle"));
+    auto* lblNote = findChild<QLabel*>(QStringLiteral("lblNote"));
+    auto* lblTip = findChild<QLabel*>(QStringLiteral("lblTip"));
+    std::array<QWidget*, kCommandButtons.size()> buttons{};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        buttons[i] = findChild<QWidget*>(QString::fromLatin1(kCommandButtons[i]));
+    if (!lblSubTitle || !lblNote || !lblTip)
+        return;
+
+    QImage page;
+    PrintResult printed;
+    {
+        const QString subTitle = lblSubTitle->text();
+        const QString note = lblNote->text();
+        const QString tip = lblTip->text();
+        // Whatever happens while the window wears its report look, it leaves
+        // it again before anything else is said.
+        const auto restore = qScopeGuard([&] {
+            for (QWidget* button : buttons) {
+                if (button)
+                    button->show();
+            }
+            lblNote->setText(note);
+            lblSubTitle->setText(subTitle);
+            lblTip->setText(tip);
+        });
+
+        lblSubTitle->setText(QStringLiteral("Menu Configuration Report"));
+        const std::optional<QString> answer = m_platform.promptText(
+            this, {QStringLiteral("Notes to add to print-out:"),
+                   kPrintTitle + QStringLiteral("\r\r") +
+                       QStringLiteral("eg: Settings for site XYZ, etc"),
+                   QStringLiteral("Filename: ") + CommonDialog1.fileName().toUpper()});
+        lblNote->setText(answer.value_or(QString()));
+        lblTip->setText(printedAtStamp());
+        for (QWidget* button : buttons) {
+            if (button)
+                button->hide();
+        }
+
+        page = grab().toImage();
+        // Without a default printer this fails with words of its own.
+        printed = m_platform.printImage(page);
+    }
+    if (printed.ok)
+        return;
+
+    // The page exists already; offering it as a file keeps the user's notes
+    // and the stamp exactly as they would have been printed.
+    const MessageAnswer savePdf = m_platform.message(
+        this, {kPrintTitle,
+               QStringLiteral("No printer could be used, so the configuration report was not "
+                              "printed.\n\n%1\n\nDo you want to save the same one-page report "
+                              "as a PDF file instead?")
+                   .arg(printed.errorText),
+               MessageButtons::YesNo, MessageIcon::Warning, MessageAnswer::Yes});
+    if (savePdf != MessageAnswer::Yes)
+        return;
+
+    const std::optional<QString> chosen = m_platform.saveFileName(
+        this, {QStringLiteral("Save Report as PDF"), suggestedPdfName(strSettingsFile),
+               QStringLiteral("PDF files|*.pdf")});
+    if (!chosen || chosen->isEmpty())
+        return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+
+    const PrintResult written = m_platform.writePdf(page, path);
+    if (written.ok)
+        m_platform.message(this, {kPrintTitle,
+                                  QStringLiteral("The configuration report was saved to %1.")
+                                      .arg(QDir::toNativeSeparators(path)),
+                                  MessageButtons::Ok, MessageIcon::Information});
+    else
+        m_platform.message(
+            this,
+            {kPrintTitle,
+             QStringLiteral("The configuration report was not saved.\n\n%1").arg(written.errorText),
+             MessageButtons::Ok, MessageIcon::Warning});
+}
 
 } // namespace useropts
