@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace useropts {
+
+// What an update writes for a downloaded list: the body without its double
+// quotes, every LF turned into CR (so that LF-ended lines stay lines for the
+// loader), and one CR LF at the end. The bytes are kept as they came: the
+// site serves the list in the file's own character set.
+QByteArray storedCardList(QByteArrayView body);
+
+// Why body cannot be a card list, in words for the user; nothing when it
+// can. A list is text, so a NUL byte rules it out. A web page is recognised
+// by its start: once leading white space is skipped, every HTML or XML page,
+// error pages included, opens with '<' and a letter, '!' or '?' (a tag, a
+// doctype or comment, a declaration), while a card list opens with a card
+// code. An empty body is an empty list.
+std::optional<QString> notACardList(QByteArrayView body);
+
+} // namespace useropts
