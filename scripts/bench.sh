@@ -1,0 +1,42 @@
+#!/bin/sh
+# Builds the benchmarks in release mode and prints the figures the README
+# quotes: the settings file read-write cycle, loading a large card list, and
+# the start-up time and peak memory of the editor against an empty window,
+# on the offscreen platform and on a real (virtual) X server.
+set -eu
+BUILD=build-bench
+RUNS="${BENCH_RUNS:-40}"
+
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DUSEROPTS_BENCH=ON >/dev/null
+cmake --build "$BUILD" --target bench_settings bench_cardlist startup_probe
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+cd "$BUILD/bin"
+
+echo "== settings file in memory (goal: a read-write cycle under 10 us)"
+QT_QPA_PLATFORM=offscreen ./bench_settings --benchmark_min_time=0.2
+
+echo "== card list of 100,000 lines into the card choice (goal: under 150 ms)"
+QT_QPA_PLATFORM=offscreen ./bench_cardlist --benchmark_min_time=0.2
+
+cat > startup.sh <<'SH'
+set -eu
+peak() {
+    for _ in 1 2 3 4 5 6 7; do /usr/bin/time -f "%M" ./startup_probe "$1" 2>&1 >/dev/null | tail -1; done |
+        sort -n | sed -n 4p
+}
+echo "== start-up on the $QT_QPA_PLATFORM platform (goal: under 1.3 times the empty window)"
+hyperfine -N --warmup 5 --runs "$RUNS" --export-json "startup-$QT_QPA_PLATFORM.json" \
+    "./startup_probe empty" "./startup_probe editor" | grep -E "Benchmark|Time \("
+python3 -c "
+import json, sys
+r = json.load(open('startup-$QT_QPA_PLATFORM.json'))['results']
+e, d = r[0]['median'], r[1]['median']
+print(f'median time: empty {e*1000:.1f} ms, editor {d*1000:.1f} ms, ratio {d/e:.2f}')
+"
+empty=$(peak empty)
+editor=$(peak editor)
+python3 -c "print(f'peak memory: empty $empty KB, editor $editor KB, ratio {$editor/$empty:.2f}')"
+SH
+RUNS="$RUNS" QT_QPA_PLATFORM=offscreen sh startup.sh
+RUNS="$RUNS" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh startup.sh
