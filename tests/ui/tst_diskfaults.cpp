@@ -1,9 +1,11 @@
-// Saving when the disk says no: a full file system and a read-only file as
-// an ordinary user. The old file must stay byte for byte, the user must be
-// told, and the editor must go on working.
+// Writing when the disk says no: a settings file or a card list update on a
+// full file system, and a read-only settings file as an ordinary user. The
+// old file must stay byte for byte, the user must be told, and the editor
+// must go on working.
 #include "support/ScriptedPlatform.h"
 #include "ui/frmEditor.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -42,7 +44,7 @@ constexpr char kChildTarget[] = "USEROPTS_TEST_READONLY_TARGET";
 
 } // namespace
 
-class TestSaveFaults : public QObject
+class TestDiskFaults : public QObject
 {
     Q_OBJECT
 
@@ -76,6 +78,27 @@ class TestSaveFaults : public QObject
                  qPrintable(m_platform->messages.first().text));
     }
 
+    // A 64 KiB tmpfs at mountPoint holding files, then filled to the last
+    // byte. False when this machine does not allow it.
+    static bool mountFullFileSystem(const QString& mountPoint,
+                                    const QList<QPair<QString, QByteArray>>& files)
+    {
+        if (geteuid() != 0 || !QDir().mkpath(mountPoint) ||
+            mount("tmpfs", qPrintable(mountPoint), "tmpfs", 0, "size=64k") != 0)
+            return false;
+        for (const auto& [name, bytes] : files) {
+            if (!writeFile(mountPoint + "/" + name, bytes))
+                return false;
+        }
+        QFile filler(mountPoint + "/filler");
+        if (!filler.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        return true;
+    }
+
   private slots:
     void init()
     {
@@ -97,24 +120,12 @@ class TestSaveFaults : public QObject
 
     void fullFileSystem()
     {
-        if (geteuid() != 0)
-            QSKIP("Mounting a small file system to fill needs root.");
         const QString mountPoint = m_dir->filePath("small");
-        QVERIFY(QDir().mkpath(mountPoint));
-        if (mount("tmpfs", qPrintable(mountPoint), "tmpfs", 0, "size=64k") != 0)
-            QSKIP("This machine does not allow mounting a tmpfs here.");
-        const auto unmount = qScopeGuard([&] { umount2(qPrintable(mountPoint), MNT_DETACH); });
-
         const QString path = mountPoint + "/USEROPTS.BAT";
         const QByteArray old = QByteArray("old settings\r\n").repeated(20);
-        QVERIFY(writeFile(path, old));
-        // Fill what is left, so that a new copy of the file cannot be written.
-        QFile filler(mountPoint + "/filler");
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
-        filler.close();
+        const auto unmount = qScopeGuard([&] { umount2(qPrintable(mountPoint), MNT_DETACH); });
+        if (!mountFullFileSystem(mountPoint, {{"USEROPTS.BAT", old}}))
+            QSKIP("Mounting a small file system to fill needs root and a machine that allows it.");
 
         m_window->findChild<QLineEdit*>("txtUsername")->setText("after the disk filled up");
         expectRefusedSave(path, old);
@@ -125,6 +136,41 @@ class TestSaveFaults : public QObject
         save(path);
         QCOMPARE(titles(), QStringList{"USEROPTS.BAT Saved"});
         QVERIFY(contents(path).contains("Set USERNAME=after the disk filled up\r\n"));
+    }
+
+    void cardUpdateOnFullFileSystem()
+    {
+        const QString mountPoint = m_dir->filePath("program");
+        const QByteArray oldList = "OLDCARD           The card we had\r\n";
+        const auto unmount = qScopeGuard([&] { umount2(qPrintable(mountPoint), MNT_DETACH); });
+        if (!mountFullFileSystem(mountPoint, {{"CardData.txt", oldList}}))
+            QSKIP("Mounting a small file system to fill needs root and a machine that allows it.");
+        m_window->setCardDirectory(mountPoint);
+        m_window->ReadCardData();
+        auto* cards = m_window->findChild<QComboBox*>("cboNIC");
+        QCOMPARE(cards->count(), 1);
+
+        HttpResult answer;
+        answer.status = 200;
+        answer.body = QByteArray("NEWCARD           A card from the site\n").repeated(100);
+        m_platform->httpAnswers.enqueue(answer);
+        m_platform->clearRecords();
+        m_window->cmdGetCards_Click();
+
+        QCOMPARE(contents(mountPoint + "/CardData.txt"), oldList);
+        QCOMPARE(titles(),
+                 (QStringList{"Connect to www.corvane.example", "CARDDATA.TXT Not Updated"}));
+        QCOMPARE(m_platform->messages.last().icon, MessageIcon::Warning);
+        QCOMPARE(cards->count(), 1);
+        QCOMPARE(cards->itemText(0), "OLDCARD - The card we had");
+        QVERIFY(m_window->findChild<QWidget*>("cmdGetCards")->isEnabled());
+
+        // With room again, the same update goes through.
+        QVERIFY(QFile::remove(mountPoint + "/filler"));
+        m_platform->httpAnswers.enqueue(answer);
+        m_window->cmdGetCards_Click();
+        QCOMPARE(cards->count(), 100);
+        QCOMPARE(cards->itemText(0), "NEWCARD - A card from the site");
     }
 
     void readOnlyFileAsOrdinaryUser()
@@ -161,7 +207,7 @@ class TestSaveFaults : public QObject
         if (output.contains("Permission denied") && !output.contains("Totals"))
             QSKIP("The user nobody cannot run this test binary from its folder.");
         QVERIFY2(child.exitCode() == 0, output.constData());
-        QVERIFY2(output.contains("PASS   : TestSaveFaults::readOnlyFileChild()"),
+        QVERIFY2(output.contains("PASS   : TestDiskFaults::readOnlyFileChild()"),
                  output.constData());
         QCOMPARE(contents(path), old);
     }
@@ -184,5 +230,5 @@ class TestSaveFaults : public QObject
     }
 };
 
-QTEST_MAIN(TestSaveFaults)
-#include "tst_savefaults.moc"
+QTEST_MAIN(TestDiskFaults)
+#include "tst_diskfaults.moc"
