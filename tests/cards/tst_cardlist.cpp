@@ -1,6 +1,8 @@
-#include "cards/CardDownload.h"
-#include "cards/CardList.h"
+#include "cards/CardFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace useropts;
@@ -10,20 +12,38 @@ class tst_CardList : public QObject
     Q_OBJECT
 
   private slots:
+    void init();
     void entries_data();
     void entries();
-    void recognisesWhatIsNoCardList_data();
-    void recognisesWhatIsNoCardList();
+    void findsFileWhateverItsCase_data();
+    void findsFileWhateverItsCase();
+
+  private:
+    void writeFile(const QString& name, const QByteArray& bytes);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 namespace {
 
 const QByteArray kThreeCom = "EL3C574           3Com 3C574 PC Card";
 const QByteArray kNe2000 = "NE2000            NE2000 Compatible";
-const QStringList kTwoCards{QStringLiteral("EL3C574 - 3Com 3C574 PC Card"),
-                            QStringLiteral("NE2000 - NE2000 Compatible")};
+const QStringList kTwoCards{"EL3C574 - 3Com 3C574 PC Card", "NE2000 - NE2000 Compatible"};
 
 } // namespace
+
+void tst_CardList::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_CardList::writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(m_dir->filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
 
 void tst_CardList::entries_data()
 {
@@ -35,40 +55,26 @@ void tst_CardList::entries_data()
     QTest::newRow("CR CR LF, as an update stores CR LF lists")
         << kThreeCom + "\r\r\n" + kNe2000 + "\r\r\n"
         << kTwoCards;
-    QTest::newRow("last line without line end") << kThreeCom + "\r\n" + kNe2000 << kTwoCards;
-    QTest::newRow("blank lines between")
-        << "\r\n   \r" + kThreeCom + "\r\n \r\n" + kNe2000 + "\r  " << kTwoCards;
-    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("blank lines skipped, last line unended")
+        << "\r\n   \r" + kThreeCom + "\r\n \r\n" + kNe2000 << kTwoCards;
     QTest::newRow("only blank lines") << QByteArray("  \r\r\n      \r") << QStringList();
-
     // With LF alone the whole text is one line; columns count across the LFs.
     QTest::newRow("lone LF is an ordinary character")
         << QByteArray("AAA\nBBB           desc\nCCC\n") << QStringList{"AAA\nBBB - desc\nCCC\n"};
-
-    QTest::newRow("lower-case code")
-        << QByteArray("abc               A Card  \r\n") << QStringList{"ABC - A Card"};
-    QTest::newRow("code alone") << QByteArray("abc") << QStringList{"ABC - "};
+    QTest::newRow("short lines") << QByteArray("abc\rNE2000  xx\rNE2000            NE")
+                                 << QStringList{"ABC - ", "NE2000 - ", "NE2000 - NE"};
+    QTest::newRow("lower-case code, outer blanks removed, inner kept")
+        << "  ne2k  " + QByteArray(10, ' ') + " Two  Words " << QStringList{"NE2K - Two  Words"};
     QTest::newRow("blank code") << QByteArray("                  A Card")
                                 << QStringList{" - A Card"};
-    QTest::newRow("tabs are not blanks")
-        << QByteArray("\t\t\t\t\t\t\t\t\t\t") << QStringList{"\t\t\t\t\t\t\t\t - "};
-    QTest::newRow("tab in the description")
-        << QByteArray("X                 \tTab") << QStringList{"X - \tTab"};
+    QTest::newRow("a line of tabs is not blank")
+        << QByteArray(10, '\t') << QStringList{QString(8, u'\t') + " - "};
     QTest::newRow("columns 9 to 18 and past 40 ignored")
         << QByteArray("CODE1234IGNOREDXXX0123456789012345678901OVERFLOW")
         << QStringList{"CODE1234 - 0123456789012345678901"};
-    QTest::newRow("line ends inside columns 9 to 18")
-        << QByteArray("NE2000  xx") << QStringList{"NE2000 - "};
-    QTest::newRow("line ends inside the description")
-        << QByteArray("NE2000            NE") << QStringList{"NE2000 - NE"};
-    QTest::newRow("outer blanks removed, inner kept")
-        << "  ne2k  " + QByteArray(12, ' ') + "Two  Words" + QByteArray(10, ' ') + "x"
-        << QStringList{"NE2K - Two  Words"};
-    QTest::newRow("duplicates kept") << kNe2000 + "\r\n" + kNe2000 + "\r\n"
-                                     << QStringList{kTwoCards[1], kTwoCards[1]};
-
-    // Upper case must stay inside the file's character set, or the code
-    // could not be saved back; descriptions keep their case.
+    QTest::newRow("duplicates kept")
+        << kNe2000 + "\r\n" + kNe2000 << QStringList{kTwoCards[1], kTwoCards[1]};
+    // Upper case stays inside the file's character set, or the code could not be saved back.
     QTest::newRow("non-ASCII code letters")
         << "\xE9t\xB5\x9A\xFF" + QByteArray(13, ' ') + "\xE9t\xE9 \x80"
         << QStringList{QStringLiteral(u"\u00C9T\u00B5\u0160\u0178 - \u00E9t\u00E9 \u20AC")};
@@ -78,35 +84,34 @@ void tst_CardList::entries()
 {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, expected);
-    QCOMPARE(cardEntries(file), expected);
+    writeFile("CARDDATA.TXT", file);
+    const CardFileLoad load = loadCardFile(m_dir->path());
+    QCOMPARE(load.status, CardFileLoad::Status::Loaded);
+    QCOMPARE(load.entries, expected);
 }
 
-void tst_CardList::recognisesWhatIsNoCardList_data()
+void tst_CardList::findsFileWhateverItsCase_data()
 {
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("isList");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("found");
 
-    QTest::newRow("card list") << kThreeCom + "\r\n" << true;
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("markup later in a line") << QByteArray("HTML      <b>Card</b>\n") << true;
-    QTest::newRow("lone angle bracket") << QByteArray("<") << true;
-    QTest::newRow("angle bracket and blank") << QByteArray("< 5 cards\n") << true;
-    QTest::newRow("NUL byte") << kThreeCom + '\0' + kNe2000 << false;
-    QTest::newRow("HTML page") << QByteArray("<html><body>Not here</body></html>") << false;
-    QTest::newRow("doctype in capitals") << QByteArray("<!DOCTYPE HTML PUBLIC>") << false;
-    QTest::newRow("XML declaration") << QByteArray("<?xml version=\"1.0\"?>") << false;
-    QTest::newRow("page after white space and BOM")
-        << QByteArray("\xEF\xBB\xBF \r\n\t<head><title>Error</title>") << false;
+    QTest::newRow("as the archive holds it") << "CARDDATA.TXT" << true;
+    QTest::newRow("mixed") << "cardDATA.Txt" << true;
+    QTest::newRow("another name") << "CardData.txt.bak" << false;
 }
 
-void tst_CardList::recognisesWhatIsNoCardList()
+void tst_CardList::findsFileWhateverItsCase()
 {
-    QFETCH(QByteArray, body);
-    QFETCH(bool, isList);
-    const auto reason = notACardList(body);
-    QCOMPARE(!reason.has_value(), isList);
-    if (reason)
-        QVERIFY(!reason->isEmpty());
+    QFETCH(QString, name);
+    QFETCH(bool, found);
+    writeFile(name, "NE2000\r\n");
+
+    const CardFileLoad load = loadCardFile(m_dir->path());
+    QCOMPARE(load.status, found ? CardFileLoad::Status::Loaded : CardFileLoad::Status::Missing);
+    QCOMPARE(load.entries, found ? QStringList{"NE2000 - "} : QStringList());
+    // An update must replace the very file the next load reads, or the
+    // program would go on offering the download.
+    QCOMPARE(cardFileForUpdate(m_dir->path()), m_dir->filePath(found ? name : "CardData.txt"));
 }
 
 QTEST_GUILESS_MAIN(tst_CardList)
