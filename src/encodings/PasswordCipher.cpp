@@ -53,36 +53,37 @@ QString describeDecryptFailure(const QByteArray& stored, int position)
         .arg(code);
 }
 
+namespace {
+
+// The text forms go through the file's character set on both sides.
+CipherText shiftText(const QString& text, const QString& what,
+                     CipherBytes (*shiftCodes)(const QByteArray&),
+                     QString (*describe)(const QByteArray&, int))
+{
+    const auto codes = Charset::encode(text);
+    if (!codes) {
+        return {
+            {},
+            QStringLiteral("%1 holds %2, which has no code in the file's character set")
+                .arg(what, Charset::describeCharacterAt(text, Charset::firstUnencodable(text)))};
+    }
+    const CipherBytes result = shiftCodes(*codes);
+    if (!result.ok())
+        return {{}, describe(*codes, result.failedPosition)};
+    return {Charset::decode(result.bytes), {}};
+}
+
+} // namespace
+
 CipherText Encrypt(const QString& plain)
 {
-    const auto codes = Charset::encode(plain);
-    if (!codes) {
-        const qsizetype at = Charset::firstUnencodable(plain);
-        return {{},
-                QStringLiteral("the password holds %1, which has no code in the file's "
-                               "character set")
-                    .arg(Charset::describeCharacterAt(plain, at))};
-    }
-    const CipherBytes result = encryptCodes(*codes);
-    if (!result.ok())
-        return {{}, describeEncryptFailure(*codes, result.failedPosition)};
-    return {Charset::decode(result.bytes), {}};
+    return shiftText(plain, QStringLiteral("the password"), encryptCodes, describeEncryptFailure);
 }
 
 CipherText Decrypt(const QString& stored)
 {
-    const auto codes = Charset::encode(stored);
-    if (!codes) {
-        const qsizetype at = Charset::firstUnencodable(stored);
-        return {{},
-                QStringLiteral("the stored password holds %1, which has no code in the file's "
-                               "character set")
-                    .arg(Charset::describeCharacterAt(stored, at))};
-    }
-    const CipherBytes result = decryptCodes(*codes);
-    if (!result.ok())
-        return {{}, describeDecryptFailure(*codes, result.failedPosition)};
-    return {Charset::decode(result.bytes), {}};
+    return shiftText(stored, QStringLiteral("the stored password"), decryptCodes,
+                     describeDecryptFailure);
 }
 
 } // namespace useropts
