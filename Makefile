@@ -36,7 +36,7 @@ fuzz:
 	@sh scripts/fuzz.sh
 
 bench:
-	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time
+	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time python3
 	@sh scripts/bench.sh
 
 clean:
