@@ -20,8 +20,9 @@ static void LoadCardList(benchmark::State& state)
     if (!file.open(QIODevice::WriteOnly))
         state.SkipWithError("cannot write the card list");
     for (int i = 0; i < lines; ++i) {
-        file.write(QStringLiteral("NIC%1").arg(i, 5, 10, QLatin1Char('0')).leftJustified(18).toLatin1() +
-                   "Generic network card model " + QByteArray::number(i) + "\r\n");
+        file.write(
+            QStringLiteral("NIC%1").arg(i, 5, 10, QLatin1Char('0')).leftJustified(18).toLatin1() +
+            "Generic network card model " + QByteArray::number(i) + "\r\n");
     }
     file.close();
 

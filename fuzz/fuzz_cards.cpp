@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const QByteArray stored = storedCardList(bytes);
-    if (!stored.endsWith("\r\n") || stored.contains('"') || stored.indexOf('\n') != stored.size() - 1)
+    if (!stored.endsWith("\r\n") || stored.contains('"') ||
+        stored.indexOf('\n') != stored.size() - 1)
         std::abort();
     return 0;
 }

@@ -112,9 +112,15 @@ std::optional<QString> QtPlatformServices::promptText(QWidget* parent, const Pro
     return dialog.textValue();
 }
 
-void QtPlatformServices::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void QtPlatformServices::openUrl(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
 
-bool QtPlatformServices::hasDefaultPrinter() { return useropts::hasDefaultPrinter(); }
+bool QtPlatformServices::hasDefaultPrinter()
+{
+    return useropts::hasDefaultPrinter();
+}
 
 PrintResult QtPlatformServices::printImage(const QImage& page)
 {
