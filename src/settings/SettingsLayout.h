@@ -21,7 +21,7 @@ enum class ValueForm
     BasicFull,      // choice stored as "BASIC" or "FULL"
 };
 
-struct LineSpec
+struct LineFormat
 {
     int line; // 1-based line number in the file
     std::string_view prefix;
@@ -46,7 +46,7 @@ inline constexpr std::array<std::string_view, 3> kHeaderLines = {
 // The boot menu finds every value by line number and character position, so
 // this table is the file format: change nothing here without the floppy.
 // clang-format off
-inline constexpr std::array<LineSpec, kFieldCount> kDataLines = {{
+inline constexpr std::array<LineFormat, kFieldCount> kDataLines = {{
     { 4, "rem NETCARD=",         12, Field::cboNIC,        ValueForm::CardCode},
     { 5, "Set WORKGROUP=",       14, Field::txtDomain,     ValueForm::Text},
     { 6, "Set USERNAME=",        13, Field::txtUsername,   ValueForm::Text},
@@ -73,19 +73,19 @@ inline constexpr std::array<LineSpec, kFieldCount> kDataLines = {{
 constexpr bool layoutIsConsistent()
 {
     for (std::size_t i = 0; i < kDataLines.size(); ++i) {
-        const LineSpec& spec = kDataLines[i];
-        if (spec.line != kFirstDataLine + static_cast<int>(i))
+        const LineFormat& format = kDataLines[i];
+        if (format.line != kFirstDataLine + static_cast<int>(i))
             return false;
-        if (static_cast<std::size_t>(spec.prefixLength) != spec.prefix.size())
+        if (static_cast<std::size_t>(format.prefixLength) != format.prefix.size())
             return false;
-        if (static_cast<std::size_t>(spec.field) != i)
+        if (static_cast<std::size_t>(format.field) != i)
             return false;
     }
     return kHeaderLines.size() + kDataLines.size() == kLineCount;
 }
 static_assert(layoutIsConsistent());
 
-constexpr const LineSpec& lineSpecFor(Field field)
+constexpr const LineFormat& lineFormatFor(Field field)
 {
     return kDataLines[static_cast<std::size_t>(field)];
 }

@@ -25,57 +25,58 @@ ReadFailure failure(int line, QString reason)
 }
 
 // Applies one line's value to its field, or says why it cannot.
-std::optional<ReadFailure> applyLine(const LineSpec& spec, const QByteArray& line,
+std::optional<ReadFailure> applyLine(const LineFormat& format, const QByteArray& line,
                                      EditorFields& fields, const ReadOptions& options)
 {
     // The gateway line ends in a blank that is not part of the address.
-    const qsizetype minimum = spec.prefixLength + (spec.form == ValueForm::GatewayAddress ? 1 : 0);
+    const qsizetype minimum =
+        format.prefixLength + (format.form == ValueForm::GatewayAddress ? 1 : 0);
     if (line.size() < minimum) {
-        return failure(spec.line, QStringLiteral("line %1 has %2 characters, fewer than the %3 "
-                                                 "that must come before its value")
-                                      .arg(spec.line)
-                                      .arg(line.size())
-                                      .arg(minimum));
+        return failure(format.line, QStringLiteral("line %1 has %2 characters, fewer than the %3 "
+                                                   "that must come before its value")
+                                        .arg(format.line)
+                                        .arg(line.size())
+                                        .arg(minimum));
     }
-    QByteArray value = line.mid(spec.prefixLength);
-    if (spec.form == ValueForm::GatewayAddress)
+    QByteArray value = line.mid(format.prefixLength);
+    if (format.form == ValueForm::GatewayAddress)
         value.chop(1);
 
-    switch (spec.form) {
+    switch (format.form) {
     case ValueForm::CardCode:
     case ValueForm::Text:
-        fields.text(spec.field) = Charset::decode(value);
+        fields.text(format.field) = Charset::decode(value);
         break;
     case ValueForm::Password: {
         const CipherBytes plain = decryptCodes(value);
         if (!plain.ok())
-            return failure(spec.line, describeDecryptFailure(value, plain.failedPosition));
-        fields.text(spec.field) = Charset::decode(plain.bytes);
+            return failure(format.line, describeDecryptFailure(value, plain.failedPosition));
+        fields.text(format.field) = Charset::decode(plain.bytes);
         break;
     }
     case ValueForm::Address:
     case ValueForm::GatewayAddress:
-        fields.text(spec.field) = NiceIP(Charset::decode(value));
+        fields.text(format.field) = NiceIP(Charset::decode(value));
         break;
     case ValueForm::TimeOut: {
         const auto shown = timeOutFromFile(Charset::decode(value));
         if (!shown) {
-            return failure(spec.line,
+            return failure(format.line,
                            QStringLiteral("the time-out on line %1 is a number too large to "
                                           "represent")
-                               .arg(spec.line));
+                               .arg(format.line));
         }
-        fields.text(spec.field) = *shown;
+        fields.text(format.field) = *shown;
         break;
     }
     case ValueForm::ComputerName:
-        fields.text(spec.field) = applyComputerNameRule(Charset::decode(value), options.random);
+        fields.text(format.field) = applyComputerNameRule(Charset::decode(value), options.random);
         break;
     case ValueForm::ZeroOne:
-        fields.choice(spec.field) = value == "1" ? 1 : 0;
+        fields.choice(format.field) = value == "1" ? 1 : 0;
         break;
     case ValueForm::BasicFull:
-        fields.choice(spec.field) = value == "FULL" ? 1 : 0;
+        fields.choice(format.field) = value == "FULL" ? 1 : 0;
         break;
     }
     return std::nullopt;
@@ -96,20 +97,20 @@ ReadOutcome readSettings(const QByteArray& bytes, EditorFields& fields, const Re
         }
         lines.next();
     }
-    for (const LineSpec& spec : kDataLines) {
+    for (const LineFormat& format : kDataLines) {
         if (lines.atEnd()) {
-            outcome.failure =
-                failure(spec.line, QStringLiteral("the file ends before line %1").arg(spec.line));
+            outcome.failure = failure(
+                format.line, QStringLiteral("the file ends before line %1").arg(format.line));
             return outcome;
         }
         const QByteArray line = lines.next();
-        if (auto failed = applyLine(spec, line, fields, options)) {
+        if (auto failed = applyLine(format, line, fields, options)) {
             outcome.failure = std::move(failed);
             return outcome;
         }
-        outcome.lastLineApplied = spec.line;
+        outcome.lastLineApplied = format.line;
         if (options.fieldApplied)
-            options.fieldApplied(spec.field);
+            options.fieldApplied(format.field);
     }
     return outcome;
 }

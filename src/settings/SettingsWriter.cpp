@@ -17,85 +17,86 @@ QString cardCode(const QString& nicText)
 
 namespace {
 
-WriteFailure failure(const LineSpec& spec, QString reason)
+WriteFailure failure(const LineFormat& format, QString reason)
 {
-    return WriteFailure{spec.line, spec.field, std::move(reason)};
+    return WriteFailure{format.line, format.field, std::move(reason)};
 }
 
 // A carriage return inside a value would end its line early and shift every
 // later setting by a line, for this editor and for the boot menu alike.
-std::optional<WriteFailure> appendLineSafe(const LineSpec& spec, const QByteArray& value,
+std::optional<WriteFailure> appendLineSafe(const LineFormat& format, const QByteArray& value,
                                            QByteArray& out)
 {
     const qsizetype cr = value.indexOf('\r');
     if (cr >= 0) {
-        return failure(spec, QStringLiteral("%1 would hold a carriage return at character %2, "
-                                            "which would end line %3 early")
-                                 .arg(fieldCaption(spec.field))
-                                 .arg(cr + 1)
-                                 .arg(spec.line));
+        return failure(format, QStringLiteral("%1 would hold a carriage return at character %2, "
+                                              "which would end line %3 early")
+                                   .arg(fieldCaption(format.field))
+                                   .arg(cr + 1)
+                                   .arg(format.line));
     }
     out += value;
     return std::nullopt;
 }
 
-std::optional<WriteFailure> encodeCodes(const LineSpec& spec, const QString& text,
+std::optional<WriteFailure> encodeCodes(const LineFormat& format, const QString& text,
                                         QByteArray& codes)
 {
     const auto encoded = Charset::encode(text);
     if (!encoded) {
         const qsizetype at = Charset::firstUnencodable(text);
-        return failure(spec,
-                       QStringLiteral("%1 holds %2, which has no code in the file's "
-                                      "character set")
-                           .arg(fieldCaption(spec.field), Charset::describeCharacterAt(text, at)));
+        return failure(
+            format, QStringLiteral("%1 holds %2, which has no code in the file's "
+                                   "character set")
+                        .arg(fieldCaption(format.field), Charset::describeCharacterAt(text, at)));
     }
     codes = *encoded;
     return std::nullopt;
 }
 
-std::optional<WriteFailure> encodeText(const LineSpec& spec, const QString& text, QByteArray& out)
+std::optional<WriteFailure> encodeText(const LineFormat& format, const QString& text,
+                                       QByteArray& out)
 {
     QByteArray codes;
-    if (auto failed = encodeCodes(spec, text, codes))
+    if (auto failed = encodeCodes(format, text, codes))
         return failed;
-    return appendLineSafe(spec, codes, out);
+    return appendLineSafe(format, codes, out);
 }
 
-std::optional<WriteFailure> appendValue(const LineSpec& spec, const EditorFields& fields,
+std::optional<WriteFailure> appendValue(const LineFormat& format, const EditorFields& fields,
                                         QByteArray& out)
 {
-    switch (spec.form) {
+    switch (format.form) {
     case ValueForm::CardCode:
-        return encodeText(spec, cardCode(fields.text(spec.field)), out);
+        return encodeText(format, cardCode(fields.text(format.field)), out);
     case ValueForm::Text:
     case ValueForm::TimeOut:
     case ValueForm::ComputerName:
-        return encodeText(spec, fields.text(spec.field), out);
+        return encodeText(format, fields.text(format.field), out);
     case ValueForm::Password: {
         QByteArray plain;
-        if (auto failed = encodeCodes(spec, fields.text(spec.field), plain))
+        if (auto failed = encodeCodes(format, fields.text(format.field), plain))
             return failed;
         const CipherBytes stored = encryptCodes(plain);
         if (!stored.ok())
-            return failure(spec, describeEncryptFailure(plain, stored.failedPosition));
-        return appendLineSafe(spec, stored.bytes, out);
+            return failure(format, describeEncryptFailure(plain, stored.failedPosition));
+        return appendLineSafe(format, stored.bytes, out);
     }
     case ValueForm::Address:
-        return encodeText(spec, RawIP(fields.text(spec.field)), out);
+        return encodeText(format, RawIP(fields.text(format.field)), out);
     case ValueForm::GatewayAddress:
-        if (auto failed = encodeText(spec, RawIP(fields.text(spec.field)), out))
+        if (auto failed = encodeText(format, RawIP(fields.text(format.field)), out))
             return failed;
         out += ' ';
         return std::nullopt;
     case ValueForm::ZeroOne:
     case ValueForm::BasicFull: {
-        const int index = fields.choice(spec.field);
+        const int index = fields.choice(format.field);
         if (index != 0 && index != 1) {
             return failure(
-                spec, QStringLiteral("%1 has no entry selected").arg(fieldCaption(spec.field)));
+                format, QStringLiteral("%1 has no entry selected").arg(fieldCaption(format.field)));
         }
-        if (spec.form == ValueForm::ZeroOne)
+        if (format.form == ValueForm::ZeroOne)
             out += index == 0 ? "0" : "1";
         else
             out += index == 0 ? "BASIC" : "FULL";
@@ -116,9 +117,9 @@ WriteOutcome writeSettings(const EditorFields& fields)
         out.append(header.data(), static_cast<qsizetype>(header.size()));
         out += "\r\n";
     }
-    for (const LineSpec& spec : kDataLines) {
-        out.append(spec.prefix.data(), static_cast<qsizetype>(spec.prefix.size()));
-        if (auto failed = appendValue(spec, fields, out)) {
+    for (const LineFormat& format : kDataLines) {
+        out.append(format.prefix.data(), static_cast<qsizetype>(format.prefix.size()));
+        if (auto failed = appendValue(format, fields, out)) {
             outcome.failure = std::move(failed);
             return outcome;
         }

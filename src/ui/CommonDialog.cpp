@@ -24,9 +24,9 @@ bool CommonDialog::ShowSave()
 
 bool CommonDialog::show(bool save)
 {
-    const FileDialogSpec spec{m_title, m_fileName, m_filter};
-    const std::optional<QString> chosen =
-        save ? m_platform.saveFileName(m_owner, spec) : m_platform.openFileName(m_owner, spec);
+    const FileDialogRequest request{m_title, m_fileName, m_filter};
+    const std::optional<QString> chosen = save ? m_platform.saveFileName(m_owner, request)
+                                               : m_platform.openFileName(m_owner, request);
     if (!chosen)
         return false;
     m_fileName = *chosen;

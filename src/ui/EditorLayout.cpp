@@ -17,12 +17,12 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
 constexpr Qt::Alignment kBarCentred = Qt::AlignCenter;
 
-constexpr FontSpec kWindowFont{};
-constexpr FontSpec verdana(int pixels, bool bold = false, bool underline = false)
+constexpr FontStyle kWindowFont{};
+constexpr FontStyle verdana(int pixels, bool bold = false, bool underline = false)
 {
     return {FontFace::Verdana, pixels, bold, underline};
 }
-constexpr FontSpec standard(int pixels, bool bold = false)
+constexpr FontStyle standard(int pixels, bool bold = false)
 {
     return {FontFace::Standard, pixels, bold, false};
 }
@@ -30,7 +30,7 @@ constexpr FontSpec standard(int pixels, bool bold = false)
 // Point sizes as pixels at 96 dots per inch: 15.75 pt = 21 px, 12 pt = 16 px,
 // 9.75 pt = 13 px, 8.25 pt = 11 px.
 // clang-format off
-constexpr std::array<LookSpec, 13> kLooks = {{
+constexpr std::array<LookStyle, 13> kLooks = {{
     // look              font                      text       back       alignment    wrap   border
     {L::Plain,           kWindowFont,              nullptr,   nullptr,   kLeft,       false, false},
     {L::HeaderArea,      kWindowFont,              nullptr,   "#FFFFFF", kLeft,       false, false},
@@ -55,7 +55,7 @@ constexpr char kCardNote[] =
 constexpr char kTipBar[] =
     "Hold your mouse over over each item to see more information about each item.";
 
-constexpr std::array<ControlSpec, 58> kControls = {{
+constexpr std::array<ControlRow, 58> kControls = {{
     // name          kind              parent       left  top   width height caption                     look                entries          tip, picture
     {"PicHeader",    K::PictureArea,   nullptr,        0,    0, 9735, 2085, nullptr,                    L::HeaderArea,      E::None, nullptr, nullptr},
     {"imgLogo",      K::Image,         "PicHeader",    0,    0, 1950, 2025, nullptr,                    L::Plain,           E::None, nullptr, ":/artwork/logo.png"},
@@ -144,7 +144,7 @@ constexpr bool wholePixels(int twips)
 constexpr bool controlsAreConsistent()
 {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlSpec& c = kControls[i];
+        const ControlRow& c = kControls[i];
         if (!wholePixels(c.left) || !wholePixels(c.top) || !wholePixels(c.width) ||
             !wholePixels(c.height))
             return false;
@@ -172,12 +172,12 @@ static_assert(looksAreInOrder());
 
 } // namespace
 
-std::span<const ControlSpec> editorControls()
+std::span<const ControlRow> editorControls()
 {
     return kControls;
 }
 
-const LookSpec& lookSpec(Look look)
+const LookStyle& lookStyle(Look look)
 {
     return kLooks[static_cast<std::size_t>(look)];
 }

@@ -44,7 +44,7 @@ enum class FontFace
     Verdana,  // a wide, very legible sans serif
 };
 
-struct FontSpec
+struct FontStyle
 {
     FontFace face = FontFace::Window;
     int pixelSize = 0; // 0: the window font's size
@@ -73,10 +73,10 @@ enum class Look
     TipBar,
 };
 
-struct LookSpec
+struct LookStyle
 {
     Look look;
-    FontSpec font;
+    FontStyle font;
     const char* textColour; // "#RRGGBB"; nullptr keeps the system's colour
     const char* backColour; // likewise; a label without one is transparent
     Qt::Alignment alignment;
@@ -93,7 +93,7 @@ enum class Entries
     NoOrYes
 };
 
-struct ControlSpec
+struct ControlRow
 {
     const char* name;
     ControlKind kind;
@@ -109,8 +109,8 @@ struct ControlSpec
     const char* picture; // resource path of a button's or an image's picture
 };
 
-std::span<const ControlSpec> editorControls();
-const LookSpec& lookSpec(Look look);
+std::span<const ControlRow> editorControls();
+const LookStyle& lookStyle(Look look);
 std::array<const char*, 2> entryTexts(Entries entries);
 
 // Tab moves through these in order; the first holds the focus at the start.

@@ -24,10 +24,10 @@ namespace {
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 constexpr QSize kDefaultPictureSize(24, 23);
 
-QFont fontFor(const FontSpec& spec)
+QFont fontFor(const FontStyle& row)
 {
     QFont font;
-    switch (spec.face) {
+    switch (row.face) {
     case FontFace::Window:
     case FontFace::Standard:
         font.setFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
@@ -37,9 +37,9 @@ QFont fontFor(const FontSpec& spec)
         font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")});
         break;
     }
-    font.setPixelSize(spec.pixelSize > 0 ? spec.pixelSize : kWindowFontPixels);
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(row.pixelSize > 0 ? row.pixelSize : kWindowFontPixels);
+    font.setBold(row.bold);
+    font.setUnderline(row.underline);
     return font;
 }
 
@@ -51,7 +51,7 @@ void setRole(QPalette& palette, QPalette::ColorRole role, const QBrush& brush)
         palette.setBrush(group, role, brush);
 }
 
-void applyLook(QWidget* widget, const LookSpec& look)
+void applyLook(QWidget* widget, const LookStyle& look)
 {
     widget->setFont(fontFor(look.font));
     QPalette palette = widget->palette();
@@ -71,11 +71,11 @@ void applyLook(QWidget* widget, const LookSpec& look)
     widget->setPalette(palette);
 }
 
-QWidget* makeLabel(const ControlSpec& spec, const LookSpec& look, QWidget* parent)
+QWidget* makeLabel(const ControlRow& row, const LookStyle& look, QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
-    label->setText(QString::fromLatin1(spec.caption));
+    label->setText(QString::fromLatin1(row.caption));
     label->setAlignment(look.alignment);
     label->setWordWrap(look.wordWrap);
     if (look.border) {
@@ -115,33 +115,33 @@ void fitCaption(QLabel* label)
     label->setGeometry(box);
 }
 
-QWidget* makeImage(const ControlSpec& spec, QWidget* parent)
+QWidget* makeImage(const ControlRow& row, QWidget* parent)
 {
     auto* image = new QLabel(parent);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (spec.picture && QFile::exists(QString::fromLatin1(spec.picture)))
-        image->setPixmap(QPixmap(QString::fromLatin1(spec.picture)));
+    if (row.picture && QFile::exists(QString::fromLatin1(row.picture)))
+        image->setPixmap(QPixmap(QString::fromLatin1(row.picture)));
     return image;
 }
 
-QWidget* makePictureButton(const ControlSpec& spec, QWidget* parent)
+QWidget* makePictureButton(const ControlRow& row, QWidget* parent)
 {
     auto* button = new QToolButton(parent);
-    button->setText(QString::fromLatin1(spec.caption));
+    button->setText(QString::fromLatin1(row.caption));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(kDefaultPictureSize);
-    if (spec.picture && QFile::exists(QString::fromLatin1(spec.picture))) {
-        const QPixmap picture(QString::fromLatin1(spec.picture));
+    if (row.picture && QFile::exists(QString::fromLatin1(row.picture))) {
+        const QPixmap picture(QString::fromLatin1(row.picture));
         button->setIcon(QIcon(picture));
         button->setIconSize(picture.size());
     }
     return button;
 }
 
-QWidget* makeChoice(const ControlSpec& spec, QWidget* parent)
+QWidget* makeChoice(const ControlRow& row, QWidget* parent)
 {
     auto* choice = new QComboBox(parent);
-    const auto texts = entryTexts(spec.entries);
+    const auto texts = entryTexts(row.entries);
     for (int datum = 0; datum < 2; ++datum) {
         if (texts[static_cast<std::size_t>(datum)])
             choice->addItem(QString::fromLatin1(texts[static_cast<std::size_t>(datum)]), datum);
@@ -151,7 +151,7 @@ QWidget* makeChoice(const ControlSpec& spec, QWidget* parent)
     return choice;
 }
 
-QWidget* makeEditableChoice(const ControlSpec& spec, QWidget* parent)
+QWidget* makeEditableChoice(const ControlRow& row, QWidget* parent)
 {
     auto* choice = new QComboBox(parent);
     choice->setEditable(true);
@@ -160,37 +160,37 @@ QWidget* makeEditableChoice(const ControlSpec& spec, QWidget* parent)
     choice->setInsertPolicy(QComboBox::NoInsert);
     choice->setCompleter(nullptr);
     choice->lineEdit()->setMaxLength(kNoLengthLimit);
-    choice->setEditText(QString::fromLatin1(spec.caption));
+    choice->setEditText(QString::fromLatin1(row.caption));
     return choice;
 }
 
-QWidget* makeControl(const ControlSpec& spec, const LookSpec& look, QWidget* parent)
+QWidget* makeControl(const ControlRow& row, const LookStyle& look, QWidget* parent)
 {
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::PictureArea: {
         auto* area = new QFrame(parent);
         area->setFrameStyle(QFrame::NoFrame);
         return area;
     }
     case ControlKind::Image:
-        return makeImage(spec, parent);
+        return makeImage(row, parent);
     case ControlKind::Label:
-        return makeLabel(spec, look, parent);
+        return makeLabel(row, look, parent);
     case ControlKind::Frame:
-        return new QGroupBox(QString::fromLatin1(spec.caption), parent);
+        return new QGroupBox(QString::fromLatin1(row.caption), parent);
     case ControlKind::PictureButton:
-        return makePictureButton(spec, parent);
+        return makePictureButton(row, parent);
     case ControlKind::Button:
-        return new QPushButton(QString::fromLatin1(spec.caption), parent);
+        return new QPushButton(QString::fromLatin1(row.caption), parent);
     case ControlKind::TextField: {
         auto* field = new QLineEdit(parent);
         field->setMaxLength(kNoLengthLimit);
         return field;
     }
     case ControlKind::Choice:
-        return makeChoice(spec, parent);
+        return makeChoice(row, parent);
     case ControlKind::EditableChoice:
-        return makeEditableChoice(spec, parent);
+        return makeEditableChoice(row, parent);
     }
     return nullptr;
 }
@@ -212,22 +212,22 @@ void buildEditorLayout(QWidget* window)
     window->setWindowTitle(QString::fromLatin1(kWindowCaption));
     window->setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
     window->setWindowIcon(windowIcon());
-    window->setFont(fontFor(FontSpec{}));
+    window->setFont(fontFor(FontStyle{}));
 
-    for (const ControlSpec& spec : editorControls()) {
+    for (const ControlRow& row : editorControls()) {
         QWidget* parent =
-            spec.parent ? window->findChild<QWidget*>(QString::fromLatin1(spec.parent)) : window;
+            row.parent ? window->findChild<QWidget*>(QString::fromLatin1(row.parent)) : window;
         Q_ASSERT(parent);
-        const LookSpec& look = lookSpec(spec.look);
-        QWidget* control = makeControl(spec, look, parent);
-        control->setObjectName(QString::fromLatin1(spec.name));
-        control->setGeometry(twipsToPixels(spec.left), twipsToPixels(spec.top),
-                             twipsToPixels(spec.width), twipsToPixels(spec.height));
+        const LookStyle& look = lookStyle(row.look);
+        QWidget* control = makeControl(row, look, parent);
+        control->setObjectName(QString::fromLatin1(row.name));
+        control->setGeometry(twipsToPixels(row.left), twipsToPixels(row.top),
+                             twipsToPixels(row.width), twipsToPixels(row.height));
         applyLook(control, look);
         if (auto* label = qobject_cast<QLabel*>(control))
             fitCaption(label);
-        if (spec.tip)
-            control->setToolTip(QString::fromLatin1(spec.tip));
+        if (row.tip)
+            control->setToolTip(QString::fromLatin1(row.tip));
     }
 
     QWidget* previous = nullptr;

@@ -32,7 +32,7 @@ enum class MessageAnswer
     No
 };
 
-struct MessageSpec
+struct MessageRequest
 {
     QString title;
     QString text;
@@ -41,14 +41,14 @@ struct MessageSpec
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
 };
 
-struct FileDialogSpec
+struct FileDialogRequest
 {
     QString title;
     QString fileName; // initial file name
     QString filter;   // in the form "description|pattern"
 };
 
-struct PromptSpec
+struct PromptRequest
 {
     QString prompt;
     QString title;
@@ -62,14 +62,16 @@ class PlatformServices
   public:
     virtual ~PlatformServices() = default;
 
-    virtual MessageAnswer message(QWidget* parent, const MessageSpec& spec) = 0;
+    virtual MessageAnswer message(QWidget* parent, const MessageRequest& request) = 0;
 
     // Nothing when the user cancels.
-    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
 
     // Nothing when the user cancels.
-    virtual std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) = 0;
+    virtual std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) = 0;
 
     // Hands the address to the desktop's browser and returns at once.
     virtual void openUrl(const QUrl& url) = 0;

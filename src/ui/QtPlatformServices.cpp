@@ -22,16 +22,16 @@ QString toNameFilter(const QString& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec,
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request,
                                      QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, spec.title);
+    QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    dialog.setNameFilter(toNameFilter(spec.filter));
-    if (!spec.fileName.isEmpty()) {
-        const QFileInfo info(matchExistingPathIgnoringCase(spec.fileName));
+    dialog.setNameFilter(toNameFilter(request.filter));
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo info(matchExistingPathIgnoringCase(request.fileName));
         if (info.isAbsolute())
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
@@ -44,12 +44,12 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSpec& spec
 
 } // namespace
 
-MessageAnswer QtPlatformServices::message(QWidget* parent, const MessageSpec& spec)
+MessageAnswer QtPlatformServices::message(QWidget* parent, const MessageRequest& request)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(spec.title);
-    box.setText(spec.text);
-    switch (spec.icon) {
+    box.setWindowTitle(request.title);
+    box.setText(request.text);
+    switch (request.icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);
         break;
@@ -63,48 +63,50 @@ MessageAnswer QtPlatformServices::message(QWidget* parent, const MessageSpec& sp
         box.setIcon(QMessageBox::Question);
         break;
     }
-    if (spec.buttons == MessageButtons::YesNo) {
+    if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(spec.defaultAnswer == MessageAnswer::No ? QMessageBox::No
-                                                                     : QMessageBox::Yes);
+        box.setDefaultButton(request.defaultAnswer == MessageAnswer::No ? QMessageBox::No
+                                                                        : QMessageBox::Yes);
         // Escape and the close box mean No: the only answers are Yes and No.
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
     const int pressed = box.exec();
-    if (spec.buttons == MessageButtons::YesNo)
+    if (request.buttons == MessageButtons::YesNo)
         return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     return MessageAnswer::Ok;
 }
 
-std::optional<QString> QtPlatformServices::openFileName(QWidget* parent, const FileDialogSpec& spec)
+std::optional<QString> QtPlatformServices::openFileName(QWidget* parent,
+                                                        const FileDialogRequest& request)
 {
-    return runFileDialog(parent, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> QtPlatformServices::saveFileName(QWidget* parent, const FileDialogSpec& spec)
+std::optional<QString> QtPlatformServices::saveFileName(QWidget* parent,
+                                                        const FileDialogRequest& request)
 {
-    return runFileDialog(parent, spec, QFileDialog::AcceptSave);
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-std::optional<QString> QtPlatformServices::promptText(QWidget* parent, const PromptSpec& spec)
+std::optional<QString> QtPlatformServices::promptText(QWidget* parent, const PromptRequest& request)
 {
     // A title may carry carriage returns that break it into lines, such as an
     // example of what to type. A title bar shows one line only, so the first
     // line stays the title and the others join the prompt, where they are read.
-    QString lines = spec.title;
+    QString lines = request.title;
     lines.replace(u'\n', u'\r');
     QStringList titleLines = lines.split(u'\r');
     const QString title = titleLines.takeFirst();
     titleLines.removeAll(QString());
-    QStringList labelLines{spec.prompt};
+    QStringList labelLines{request.prompt};
     labelLines << titleLines;
 
     QInputDialog dialog(parent);
     dialog.setWindowTitle(title);
     dialog.setLabelText(labelLines.join(u'\n'));
-    dialog.setTextValue(spec.defaultAnswer);
+    dialog.setTextValue(request.defaultAnswer);
     // Wide enough for a full path in the default answer to be seen whole.
     dialog.resize(qMax(dialog.sizeHint().width(), 480), dialog.sizeHint().height());
     if (dialog.exec() != QDialog::Accepted)

@@ -8,10 +8,10 @@ namespace useropts {
 class QtPlatformServices final : public PlatformServices
 {
   public:
-    MessageAnswer message(QWidget* parent, const MessageSpec& spec) override;
-    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) override;
+    MessageAnswer message(QWidget* parent, const MessageRequest& request) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
     bool hasDefaultPrinter() override;
     PrintResult printImage(const QImage& page) override;

@@ -159,7 +159,7 @@ void frmEditor::cmdSave_Click()
         showWarning(kNotSavedTitle, kNotSavedText + QStringLiteral("\r\r") + *why);
         return;
     }
-    MessageSpec saved;
+    MessageRequest saved;
     saved.title = QStringLiteral("USEROPTS.BAT Saved");
     saved.text = QStringLiteral("Settings saved to ") + strSettingsFile;
     saved.icon = MessageIcon::Information;
@@ -307,7 +307,7 @@ QComboBox* frmEditor::choiceField(Field field) const
 
 void frmEditor::showWarning(const QString& title, const QString& text)
 {
-    MessageSpec warning;
+    MessageRequest warning;
     warning.title = title;
     warning.text = text;
     warning.icon = MessageIcon::Warning;

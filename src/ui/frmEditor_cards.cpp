@@ -20,9 +20,9 @@ namespace {
 
 const QString kNotUpdatedTitle = QStringLiteral("CARDDATA.TXT Not Updated");
 
-MessageSpec plainMessage(QString title, QString text, MessageIcon icon)
+MessageRequest plainMessage(QString title, QString text, MessageIcon icon)
 {
-    MessageSpec message;
+    MessageRequest message;
     message.title = std::move(title);
     message.text = std::move(text);
     message.icon = icon;
@@ -63,7 +63,7 @@ void frmEditor::ReadCardData()
 void frmEditor::GetCardData()
 {
     const QString host = QString::fromLatin1(kMakerSiteHost);
-    MessageSpec question =
+    MessageRequest question =
         plainMessage(QStringLiteral("Connect to ") + host,
                      QStringLiteral("Do you want to connect to ") + host +
                          QStringLiteral(" via HTTP to download the latest Network Card list?"),

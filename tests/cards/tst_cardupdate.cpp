@@ -182,7 +182,7 @@ void tst_CardUpdate::update()
     QCOMPARE(busyMeanwhile, requested && m_server);
 
     QCOMPARE(m_platform->messages.size(), 2);
-    const MessageSpec& question = m_platform->messages[0];
+    const MessageRequest& question = m_platform->messages[0];
     QCOMPARE(question.title, kQuestionTitle);
     QCOMPARE(question.text, "Do you want to connect to www.corvane.example via HTTP to download "
                             "the latest Network Card list?");
@@ -190,7 +190,7 @@ void tst_CardUpdate::update()
     QCOMPARE(question.defaultAnswer, MessageAnswer::Yes);
     QCOMPARE(question.icon, MessageIcon::Question);
 
-    const MessageSpec& outcome = m_platform->messages[1];
+    const MessageRequest& outcome = m_platform->messages[1];
     const bool updated = !file.isEmpty();
     QCOMPARE(outcome.title, updated ? "Update" : requested ? kNotUpdated : kNotFound);
     if (updated || !requested)
@@ -221,9 +221,9 @@ void tst_CardUpdate::missingFileAtStartup()
     m_platform->messageAnswers.enqueue(accept ? MessageAnswer::Yes : MessageAnswer::No);
     QStringList shown;
     bool askedBeforeOpenDialog = false;
-    m_platform->onMessage = [&](const MessageSpec& spec) {
-        shown << spec.title;
-        if (spec.title == kQuestionTitle)
+    m_platform->onMessage = [&](const MessageRequest& request) {
+        shown << request.title;
+        if (request.title == kQuestionTitle)
             askedBeforeOpenDialog = m_platform->fileDialogs.isEmpty();
     };
 
@@ -242,7 +242,7 @@ void tst_CardUpdate::unreadableFileReportsNumber()
     QVERIFY(QDir().mkdir(m_dir->filePath("CARDDATA.TXT")));
     m_window->ReadCardData();
     QCOMPARE(m_platform->messages.size(), 1);
-    const MessageSpec& error = m_platform->messages[0];
+    const MessageRequest& error = m_platform->messages[0];
     QCOMPARE(error.title, "User Options Editor");
     QCOMPARE(error.text, "Error Reading CARDDATA.TXT - Error: 75");
     QCOMPARE(error.buttons, MessageButtons::Ok);

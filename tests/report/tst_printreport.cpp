@@ -146,7 +146,7 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     const QString savePath = m_dir->filePath(saveAs.value_or(""));
     m_platform->saveAnswers.enqueue(saveAs ? std::optional(savePath) : saveAs);
     QList<QStringList> lookDuringMessages;
-    m_platform->onMessage = [&](const MessageSpec&) { lookDuringMessages << lookOf(*m_window); };
+    m_platform->onMessage = [&](const MessageRequest&) { lookDuringMessages << lookOf(*m_window); };
 
     m_window->cmdPrint_Click();
 
@@ -154,11 +154,11 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     QCOMPARE(lookDuringMessages, QList<QStringList>(icons.size(), normal));
     QCOMPARE(lookOf(*m_window), normal);
     QList<MessageIcon> shown;
-    for (const MessageSpec& message : m_platform->messages)
+    for (const MessageRequest& message : m_platform->messages)
         shown << message.icon;
     QCOMPARE(shown, icons);
     if (!icons.isEmpty()) {
-        const MessageSpec& offer = m_platform->messages.first();
+        const MessageRequest& offer = m_platform->messages.first();
         QCOMPARE(offer.buttons, MessageButtons::YesNo);
         QVERIFY2(offer.text.contains("PDF"), qPrintable(offer.text));
         QVERIFY2(printer != "jams" || offer.text.contains("Paper jam"), qPrintable(offer.text));

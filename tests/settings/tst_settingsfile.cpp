@@ -258,12 +258,12 @@ void TestSettingsFile::choicesFromFileValues()
     QFETCH(int, line);
     QFETCH(QByteArray, value);
     QFETCH(int, index);
-    const LineSpec& spec = kDataLines[line - kFirstDataLine];
+    const LineFormat& format = kDataLines[line - kFirstDataLine];
     QList<QByteArray> lines = kDefaultFileLines;
-    lines[line - 1] = QByteArray(spec.prefix.data(), spec.prefixLength) + value;
+    lines[line - 1] = QByteArray(format.prefix.data(), format.prefixLength) + value;
     EditorFields f = sentinelFields();
     QVERIFY(readSettings(joinLines(lines), f).ok());
-    QCOMPARE(f.choice(spec.field), index);
+    QCOMPARE(f.choice(format.field), index);
 }
 
 void TestSettingsFile::computerNameRule_data()
@@ -344,12 +344,12 @@ void TestSettingsFile::failuresStopAtTheirLine()
     // Lines before the failure are set, the failing line and later ones not.
     EditorFields fromGoodFile = before;
     QVERIFY(readSettings(joinLines(kDefaultFileLines), fromGoodFile, pinnedRandom()).ok());
-    for (const LineSpec& spec : kDataLines) {
-        const EditorFields& expected = spec.line < line ? fromGoodFile : before;
-        if (isChoice(spec.field))
-            QCOMPARE(f.choice(spec.field), expected.choice(spec.field));
+    for (const LineFormat& format : kDataLines) {
+        const EditorFields& expected = format.line < line ? fromGoodFile : before;
+        if (isChoice(format.field))
+            QCOMPARE(f.choice(format.field), expected.choice(format.field));
         else
-            QCOMPARE(f.text(spec.field), expected.text(spec.field));
+            QCOMPARE(f.text(format.field), expected.text(format.field));
     }
 }
 

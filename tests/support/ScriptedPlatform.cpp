@@ -2,33 +2,33 @@
 
 namespace useropts::testing {
 
-MessageAnswer ScriptedPlatform::message(QWidget*, const MessageSpec& spec)
+MessageAnswer ScriptedPlatform::message(QWidget*, const MessageRequest& request)
 {
-    messages.append(spec);
+    messages.append(request);
     if (onMessage)
-        onMessage(spec);
+        onMessage(request);
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
-    if (spec.buttons == MessageButtons::YesNo)
-        return spec.defaultAnswer == MessageAnswer::No ? MessageAnswer::No : MessageAnswer::Yes;
+    if (request.buttons == MessageButtons::YesNo)
+        return request.defaultAnswer == MessageAnswer::No ? MessageAnswer::No : MessageAnswer::Yes;
     return MessageAnswer::Ok;
 }
 
-std::optional<QString> ScriptedPlatform::openFileName(QWidget*, const FileDialogSpec& spec)
+std::optional<QString> ScriptedPlatform::openFileName(QWidget*, const FileDialogRequest& request)
 {
-    fileDialogs.append({false, spec});
+    fileDialogs.append({false, request});
     return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
 }
 
-std::optional<QString> ScriptedPlatform::saveFileName(QWidget*, const FileDialogSpec& spec)
+std::optional<QString> ScriptedPlatform::saveFileName(QWidget*, const FileDialogRequest& request)
 {
-    fileDialogs.append({true, spec});
+    fileDialogs.append({true, request});
     return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
 }
 
-std::optional<QString> ScriptedPlatform::promptText(QWidget*, const PromptSpec& spec)
+std::optional<QString> ScriptedPlatform::promptText(QWidget*, const PromptRequest& request)
 {
-    prompts.append(spec);
+    prompts.append(request);
     return promptAnswers.isEmpty() ? std::nullopt : promptAnswers.dequeue();
 }
 

@@ -41,11 +41,11 @@ class ScriptedPlatform final : public PlatformServices
     struct OpenedDialog
     {
         bool save = false;
-        FileDialogSpec spec;
+        FileDialogRequest request;
     };
-    QList<MessageSpec> messages;
+    QList<MessageRequest> messages;
     QList<OpenedDialog> fileDialogs;
-    QList<PromptSpec> prompts;
+    QList<PromptRequest> prompts;
     QList<QUrl> openedUrls;
     QList<QImage> printedImages;
     QList<QString> pdfPaths;
@@ -53,13 +53,13 @@ class ScriptedPlatform final : public PlatformServices
 
     // A hook that runs while a message box would be on screen, e.g. to look at
     // the window behind it. Runs once per message, before it returns.
-    std::function<void(const MessageSpec&)> onMessage;
+    std::function<void(const MessageRequest&)> onMessage;
     std::function<void(const QImage&)> onPrint;
 
-    MessageAnswer message(QWidget* parent, const MessageSpec& spec) override;
-    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> promptText(QWidget* parent, const PromptSpec& spec) override;
+    MessageAnswer message(QWidget* parent, const MessageRequest& request) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
     bool hasDefaultPrinter() override;
     PrintResult printImage(const QImage& page) override;

@@ -62,7 +62,7 @@ class TestDiskFaults : public QObject
     QStringList titles() const
     {
         QStringList out;
-        for (const MessageSpec& m : m_platform->messages)
+        for (const MessageRequest& m : m_platform->messages)
             out << m.title;
         return out;
     }

@@ -166,7 +166,7 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_window->findChild<QLabel*>("lblVersion")->text(),
                  QString("Editor Version 0.1.2"));
         QCOMPARE(m_platform->fileDialogs.size(), 1);
-        QCOMPARE(m_platform->fileDialogs.first().spec.title,
+        QCOMPARE(m_platform->fileDialogs.first().request.title,
                  QString("Open USEROPTS.BAT to modify"));
         QCOMPARE(m_window->fields(), expected);
         QCOMPARE(enabledStaticAddresses(), expected.cboDHCP == 1 ? kAllAddresses : QStringList());
@@ -207,7 +207,7 @@ class TestEditorWindow : public QObject
         // Line 8 selects static addresses; the rule ran when it was read.
         QCOMPARE(enabledStaticAddresses(), expected.cboDHCP == 1 ? kAllAddresses : QStringList());
         QCOMPARE(m_platform->messages.size(), 1);
-        const MessageSpec& warning = m_platform->messages.first();
+        const MessageRequest& warning = m_platform->messages.first();
         QCOMPARE(warning.title, QString("Error Reading USEROPTS.BAT"));
         QCOMPARE(warning.text,
                  path.toUpper() +
@@ -243,7 +243,7 @@ class TestEditorWindow : public QObject
         QCOMPARE(contents(copy), file);
         QCOMPARE(QDir(pathOf("Floppy/Copy")).entryList(QDir::Files), QStringList{"UserOpts.bat"});
         QCOMPARE(m_platform->messages.size(), 1);
-        const MessageSpec& saved = m_platform->messages.first();
+        const MessageRequest& saved = m_platform->messages.first();
         QCOMPARE(saved.title, QString("USEROPTS.BAT Saved"));
         QCOMPARE(saved.text, "Settings saved to " + copy);
         QCOMPARE(saved.icon, MessageIcon::Information);
@@ -252,12 +252,12 @@ class TestEditorWindow : public QObject
         // the folder the file is in; the open dialog offers it as chosen.
         QCOMPARE(m_platform->fileDialogs.size(), 3);
         const auto& saveDialog = m_platform->fileDialogs[1];
-        QCOMPARE(saveDialog.spec.title, QString("Save USEROPTS.BAT"));
-        QCOMPARE(saveDialog.spec.filter, QString("USEROPTS.BAT|USEROPTS.BAT"));
-        QCOMPARE(saveDialog.spec.fileName, original.toUpper());
-        QCOMPARE(matchExistingPathIgnoringCase(saveDialog.spec.fileName),
+        QCOMPARE(saveDialog.request.title, QString("Save USEROPTS.BAT"));
+        QCOMPARE(saveDialog.request.filter, QString("USEROPTS.BAT|USEROPTS.BAT"));
+        QCOMPARE(saveDialog.request.fileName, original.toUpper());
+        QCOMPARE(matchExistingPathIgnoringCase(saveDialog.request.fileName),
                  QDir::toNativeSeparators(original));
-        QCOMPARE(m_platform->fileDialogs[2].spec.fileName, copy);
+        QCOMPARE(m_platform->fileDialogs[2].request.fileName, copy);
     }
 
     void failedSaveKeepsTheOldFile_data()
@@ -303,7 +303,7 @@ class TestEditorWindow : public QObject
         QCOMPARE(contents(oldPath), old);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), source.isNull() ? 2 : 3);
         QCOMPARE(m_platform->messages.size(), 1); // and no "Saved" box
-        const MessageSpec& warning = m_platform->messages.first();
+        const MessageRequest& warning = m_platform->messages.first();
         QCOMPARE(warning.title, QString("USEROPTS.BAT NOT Saved"));
         QCOMPARE(warning.icon, MessageIcon::Warning);
         QVERIFY2(warning.text.startsWith(kNotSaved) && warning.text.contains(reason),
