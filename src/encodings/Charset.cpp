@@ -81,4 +81,10 @@ QString Charset::describeCharacterAt(QStringView text, qsizetype index)
     return QStringLiteral("the character '%1' (U+%2)").arg(text.mid(index, length), hex);
 }
 
+QString Charset::describeUnencodable(const QString& what, QStringView text)
+{
+    return QStringLiteral("%1 holds %2, which has no code in the file's character set")
+        .arg(what, describeCharacterAt(text, firstUnencodable(text)));
+}
+
 } // namespace useropts

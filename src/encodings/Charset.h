@@ -30,6 +30,10 @@ class Charset
     // "the character 'X' (U+1234)" for the character at index, whole code
     // point included when it is a surrogate pair; for failure messages.
     static QString describeCharacterAt(QStringView text, qsizetype index);
+
+    // "<what> holds the character 'X' (U+1234), which has no code in the
+    // file's character set", for a text that encode() refused.
+    static QString describeUnencodable(const QString& what, QStringView text);
 };
 
 } // namespace useropts

@@ -61,12 +61,8 @@ CipherText shiftText(const QString& text, const QString& what,
                      QString (*describe)(const QByteArray&, int))
 {
     const auto codes = Charset::encode(text);
-    if (!codes) {
-        return {
-            {},
-            QStringLiteral("%1 holds %2, which has no code in the file's character set")
-                .arg(what, Charset::describeCharacterAt(text, Charset::firstUnencodable(text)))};
-    }
+    if (!codes)
+        return {{}, Charset::describeUnencodable(what, text)};
     const CipherBytes result = shiftCodes(*codes);
     if (!result.ok())
         return {{}, describe(*codes, result.failedPosition)};

@@ -43,13 +43,8 @@ std::optional<WriteFailure> encodeCodes(const LineFormat& format, const QString&
                                         QByteArray& codes)
 {
     const auto encoded = Charset::encode(text);
-    if (!encoded) {
-        const qsizetype at = Charset::firstUnencodable(text);
-        return failure(
-            format, QStringLiteral("%1 holds %2, which has no code in the file's "
-                                   "character set")
-                        .arg(fieldCaption(format.field), Charset::describeCharacterAt(text, at)));
-    }
+    if (!encoded)
+        return failure(format, Charset::describeUnencodable(fieldCaption(format.field), text));
     codes = *encoded;
     return std::nullopt;
 }

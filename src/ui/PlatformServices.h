@@ -77,7 +77,6 @@ class PlatformServices
     virtual void openUrl(const QUrl& url) = 0;
 
     // One page holding image, on the default printer, without a dialog.
-    virtual bool hasDefaultPrinter() = 0;
     virtual PrintResult printImage(const QImage& page) = 0;
     virtual PrintResult writePdf(const QImage& page, const QString& path) = 0;
 

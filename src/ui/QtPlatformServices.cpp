@@ -119,11 +119,6 @@ void QtPlatformServices::openUrl(const QUrl& url)
     QDesktopServices::openUrl(url);
 }
 
-bool QtPlatformServices::hasDefaultPrinter()
-{
-    return useropts::hasDefaultPrinter();
-}
-
 PrintResult QtPlatformServices::printImage(const QImage& page)
 {
     return printOnDefaultPrinter(page);

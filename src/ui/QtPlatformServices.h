@@ -13,7 +13,6 @@ class QtPlatformServices final : public PlatformServices
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
-    bool hasDefaultPrinter() override;
     PrintResult printImage(const QImage& page) override;
     PrintResult writePdf(const QImage& page, const QString& path) override;
     HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;

@@ -37,11 +37,6 @@ void ScriptedPlatform::openUrl(const QUrl& url)
     openedUrls.append(url);
 }
 
-bool ScriptedPlatform::hasDefaultPrinter()
-{
-    return printerAvailable;
-}
-
 PrintResult ScriptedPlatform::printImage(const QImage& page)
 {
     printedImages.append(page);
@@ -55,9 +50,7 @@ PrintResult ScriptedPlatform::printImage(const QImage& page)
 PrintResult ScriptedPlatform::writePdf(const QImage& page, const QString& path)
 {
     pdfPaths.append(path);
-    if (writeRealPdf)
-        return useropts::writePdf(page, path);
-    return {true, {}};
+    return useropts::writePdf(page, path);
 }
 
 HttpResult ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeouts)

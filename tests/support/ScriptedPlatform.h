@@ -27,10 +27,9 @@ class ScriptedPlatform final : public PlatformServices
     QQueue<HttpResult> httpAnswers; // used before any redirect below
 
     // Printing: whether a default printer exists and what printing gives.
+    // A PDF is always really written, through the real printer code.
     bool printerAvailable = true;
     PrintResult printAnswer{true, {}};
-    // When true, writePdf really writes the file (through the real printer code).
-    bool writeRealPdf = true;
 
     // With a base set, HTTP requests go to the same path on that server
     // through the real client, with these time-outs instead of the caller's.
@@ -61,7 +60,6 @@ class ScriptedPlatform final : public PlatformServices
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
-    bool hasDefaultPrinter() override;
     PrintResult printImage(const QImage& page) override;
     PrintResult writePdf(const QImage& page, const QString& path) override;
     HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
