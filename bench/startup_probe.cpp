@@ -3,6 +3,7 @@
 //   startup_probe empty    application object, an empty window, quit
 //   startup_probe editor   application object, the editor window with a
 //                          Cancel at the open dialog, Form_Load, quit
+//   startup_probe editor PATH   the same, opening PATH at the open dialog
 #include "support/ScriptedPlatform.h"
 #include "ui/frmEditor.h"
 
@@ -19,6 +20,8 @@ int main(int argc, char* argv[])
     const bool editor = argc > 1 && std::strcmp(argv[1], "editor") == 0;
 
     useropts::testing::ScriptedPlatform platform; // nothing queued: Cancel
+    if (editor && argc > 2)
+        platform.openAnswers.enqueue(QString::fromLocal8Bit(argv[2]));
     std::unique_ptr<QWidget> window;
     if (editor) {
         auto form = std::make_unique<useropts::frmEditor>(platform);

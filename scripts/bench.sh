@@ -2,7 +2,8 @@
 # Builds the benchmarks in release mode and prints the figures the README
 # quotes: the settings file read-write cycle, loading a large card list, and
 # the start-up time and peak memory of the editor against an empty window,
-# on the offscreen platform and on a real (virtual) X server.
+# on the offscreen platform and on a real (virtual) X server, and the memory
+# that opening a settings file with a huge tail costs.
 set -eu
 BUILD=build-bench
 RUNS="${BENCH_RUNS:-40}"
@@ -39,4 +40,15 @@ editor=$(peak editor)
 python3 -c "print(f'peak memory: empty $empty KB, editor $editor KB, ratio {$editor/$empty:.2f}')"
 SH
 RUNS="$RUNS" QT_QPA_PLATFORM=offscreen sh startup.sh
+
+echo "== opening a settings file with 200 MB after its 23 lines (goal: no more memory than a plain one)"
+printf 'x\r\n%.0s' $(seq 23) > plain.bat
+cp plain.bat huge.bat
+head -c 209715200 /dev/urandom >> huge.bat
+for f in plain huge; do
+    for _ in 1 2 3 4 5; do QT_QPA_PLATFORM=offscreen /usr/bin/time -f "%M" ./startup_probe editor "$f.bat" 2>&1 >/dev/null | tail -1; done |
+        sort -n | sed -n 3p > "peak-$f"
+done
+python3 -c "print(f'peak memory: plain $(cat peak-plain) KB, 200 MB more after line 23: $(cat peak-huge) KB')"
+rm -f plain.bat huge.bat peak-plain peak-huge
 RUNS="$RUNS" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh startup.sh

@@ -1,7 +1,7 @@
 #include "cards/CardFile.h"
 
 #include "cards/CardList.h"
-#include "settings/WholeFileWriter.h"
+#include "files/WholeFileWriter.h"
 
 #include <QDir>
 #include <QFile>

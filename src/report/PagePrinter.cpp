@@ -1,6 +1,6 @@
 #include "report/PagePrinter.h"
 
-#include "settings/WholeFileWriter.h"
+#include "files/WholeFileWriter.h"
 
 #include <QBuffer>
 #include <QDir>

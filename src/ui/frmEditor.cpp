@@ -1,9 +1,11 @@
 #include "ui/frmEditor.h"
 
+#include "files/FileHead.h"
+#include "files/WholeFileWriter.h"
 #include "settings/DefaultSettings.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
-#include "settings/WholeFileWriter.h"
 #include "ui/EditorLayoutBuilder.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -12,7 +14,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,20 @@ QString readWarningText(const QString& path)
            QString::fromLatin1(kMakerSiteHost) +
            QStringLiteral(" for newer releases of this editor.");
 }
+
+// A clause as a sentence of its own.
+QString asSentence(QString clause)
+{
+    if (!clause.isEmpty())
+        clause[0] = clause[0].toUpper();
+    if (!clause.endsWith(u'.'))
+        clause += u'.';
+    return clause;
+}
+
+// Far beyond any settings file, yet a file that holds no line ends cannot
+// make the editor read for ever.
+constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -124,23 +139,26 @@ void frmEditor::cmdOpen_Click()
 
 void frmEditor::ReadSettings(const QString& path)
 {
-    bool complete = false;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        const bool readWhole = file.error() == QFileDevice::NoError;
-        file.close();
+    // Only as far as the last setting: whatever follows, however large, is
+    // never read.
+    const FileHead head = readFileHead(path, kLineCount, kMaxSettingsBytes);
 
-        // Each field shows its value as soon as its line is read, so the DHCP
-        // choice has set the address fields before they are filled.
-        EditorFields values = fields();
-        ReadOptions options;
-        options.random = m_random;
-        options.fieldApplied = [this, &values](Field field) { applyField(field, values); };
-        complete = readSettings(bytes, values, options).ok() && readWhole;
+    // Each field shows its value as soon as its line is read, so the DHCP
+    // choice has set the address fields before they are filled.
+    EditorFields values = fields();
+    ReadOptions options;
+    options.random = m_random;
+    options.fieldApplied = [this, &values](Field field) { applyField(field, values); };
+    const ReadOutcome outcome = readSettings(head.bytes, values, options);
+
+    // A file that could not be read is the cause, whatever the lines it gave lack.
+    std::optional<QString> why = head.failure;
+    if (!why && !outcome.ok())
+        why = outcome.failure->reason;
+    if (why) {
+        showWarning(QStringLiteral("Error Reading USEROPTS.BAT"),
+                    readWarningText(path) + QStringLiteral("\r\r") + asSentence(*why));
     }
-    if (!complete)
-        showWarning(QStringLiteral("Error Reading USEROPTS.BAT"), readWarningText(path));
 }
 
 void frmEditor::cmdSave_Click()

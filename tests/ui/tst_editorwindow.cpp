@@ -180,6 +180,7 @@ class TestEditorWindow : public QObject
     {
         QTest::addColumn<QByteArray>("file"); // null: neither the file nor its folder exists
         QTest::addColumn<EditorFields>("expected");
+        QTest::addColumn<QString>("reason"); // below the fixed text
 
         // Lines 4 to 9 come from the file (its password is the default one);
         // the rest stay as they were.
@@ -189,14 +190,17 @@ class TestEditorWindow : public QObject
         upToLine9.txtUsername = "a=b c";
         upToLine9.cboDHCP = 1;
         upToLine9.txtIP = "10.0.0.5";
-        QTest::newRow("empty line 10") << fileOf(withLine(kStaticLines, 10, "")) << upToLine9;
-        QTest::newRow("no such file") << QByteArray() << defaultSettings();
+        QTest::newRow("empty line 10")
+            << fileOf(withLine(kStaticLines, 10, "")) << upToLine9
+            << "Line 10 has 0 characters, fewer than the 16 that must come before its value.";
+        QTest::newRow("no such file") << QByteArray() << defaultSettings() << "It does not exist.";
     }
 
     void unreadableFileKeepsEarlierLinesAndWarns()
     {
         QFETCH(QByteArray, file);
         QFETCH(EditorFields, expected);
+        QFETCH(QString, reason);
 
         const QString path =
             file.isNull() ? pathOf("Missing/UserOpts.bat") : writeFile("UserOpts.bat", file);
@@ -213,7 +217,8 @@ class TestEditorWindow : public QObject
                  path.toUpper() +
                      " could not be fully read correctly.\r\rThis editor may not be able to read "
                      "updated USEROPTS.BAT files from future releases of Corvane. In this case, "
-                     "check www.corvane.example for newer releases of this editor.");
+                     "check www.corvane.example for newer releases of this editor.\r\r" +
+                     reason);
         QCOMPARE(warning.icon, MessageIcon::Warning);
     }
 
