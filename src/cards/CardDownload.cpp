@@ -33,13 +33,54 @@ bool startsLikeMarkup(QByteArrayView body)
            next == '?';
 }
 
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isHtmlType(QStringView contentType)
+{
+    const QStringView mediaType = contentType.left(contentType.indexOf(u';')).trimmed();
+    return mediaType.compare(u"text/html", Qt::CaseInsensitive) == 0 ||
+           mediaType.compare(u"application/xhtml+xml", Qt::CaseInsensitive) == 0;
+}
+
+// A tag anywhere: "<name" ended by white space, '>' or '/', "</name", "<!"
+// or "<?". Card descriptions hold no such thing.
+bool holdsMarkup(QByteArrayView text)
+{
+    for (qsizetype i = text.indexOf('<'); i >= 0 && i + 1 < text.size();
+         i = text.indexOf('<', i + 1)) {
+        const char next = text[i + 1];
+        if (next == '!' || next == '?')
+            return true;
+        if (next == '/') {
+            if (i + 2 < text.size() && isLetter(text[i + 2]))
+                return true;
+            continue;
+        }
+        if (!isLetter(next))
+            continue;
+        qsizetype end = i + 2;
+        while (end < text.size() &&
+               (isLetter(text[end]) || (text[end] >= '0' && text[end] <= '9') || text[end] == '-'))
+            ++end;
+        if (end < text.size() &&
+            (text[end] == '>' || text[end] == '/' || text[end] == ' ' || text[end] == '\t' ||
+             text[end] == '\r' || text[end] == '\n' || text[end] == '\f'))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
-std::optional<QString> notACardList(QByteArrayView body)
+std::optional<QString> notACardList(QByteArrayView body, QStringView contentType)
 {
     if (body.contains('\0'))
         return QStringLiteral("The web site sent binary data instead of a card list.");
-    if (startsLikeMarkup(body))
+    if (startsLikeMarkup(body) ||
+        (isHtmlType(contentType) && holdsMarkup(body.first(qMin<qsizetype>(body.size(), 4096)))))
         return QStringLiteral("The web site sent a web page instead of a card list.");
     return std::nullopt;
 }

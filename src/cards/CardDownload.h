@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -19,7 +20,10 @@ QByteArray storedCardList(QByteArrayView body);
 // by its start: once leading white space is skipped, every HTML or XML page,
 // error pages included, opens with '<' and a letter, '!' or '?' (a tag, a
 // doctype or comment, a declaration), while a card list opens with a card
-// code. An empty body is an empty list.
-std::optional<QString> notACardList(QByteArrayView body);
+// code. A page labelled as HTML (contentType, the server's Content-Type) may
+// open with text, so for one its first 4 KB are searched for markup instead;
+// a plain list wrongly labelled as HTML holds none and is still taken. An
+// empty body is an empty list.
+std::optional<QString> notACardList(QByteArrayView body, QStringView contentType);
 
 } // namespace useropts

@@ -1,18 +1,17 @@
 #include "cards/HttpFetch.h"
 
+#include "cards/HttpResponseParser.h"
+#include "ui/ProgramVersion.h"
+
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace useropts {
 
 namespace {
-
-// Far beyond any card list; an answer that grows past it is not one, and
-// holding it all in memory could bring the program down.
-constexpr qint64 kMaxBodyBytes = 64 * 1024 * 1024;
 
 QString describeDuration(std::chrono::milliseconds duration)
 {
@@ -35,90 +34,171 @@ HttpResult failure(HttpResult::Error error, QString text)
     return result;
 }
 
-HttpResult statusFailure(const QUrl& url, int status, const QString& reason)
+bool isSuccess(int status)
 {
-    HttpResult result =
-        failure(HttpResult::Error::HttpStatus,
-                QStringLiteral("%1 answered with HTTP status %2%3 instead of the card list.")
-                    .arg(url.toDisplayString())
-                    .arg(status)
-                    .arg(reason.isEmpty() ? QString() : u' ' + reason));
+    return status >= 200 && status <= 299;
+}
+
+HttpResult statusFailure(const QString& where, const HttpResponseParser& answer)
+{
+    const int status = answer.status();
+    const QByteArray reason = answer.reasonPhrase().trimmed();
+    QString text = QStringLiteral("%1 answered with HTTP status %2%3")
+                       .arg(where)
+                       .arg(status)
+                       .arg(reason.isEmpty() ? QString() : u' ' + printableText(reason, 60));
+    if (status >= 300 && status <= 399 && !answer.location().isEmpty()) {
+        text += QStringLiteral(" and pointed to %1, which was not followed.")
+                    .arg(printableText(answer.location(), 100));
+    } else {
+        text += QStringLiteral(" instead of the card list.");
+    }
+    HttpResult result = failure(HttpResult::Error::HttpStatus, text);
     result.status = status;
     return result;
+}
+
+// Exactly one GET, asking for the list as it is: no compression to undo, and
+// the end of the answer is where the server says it is.
+QByteArray requestHead(const QUrl& url, const std::optional<QNetworkProxy>& httpProxy)
+{
+    QUrl target = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+    if (target.path().isEmpty())
+        target.setPath(QStringLiteral("/"));
+    // A proxy is told the whole address, the server itself only the path.
+    const QByteArray requestTarget =
+        httpProxy ? target.toEncoded()
+                  : target.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    QByteArray head = "GET " + requestTarget +
+                      " HTTP/1.1\r\nHost: " + target.authority(QUrl::FullyEncoded).toLatin1() +
+                      "\r\nUser-Agent: UserOptionsEditor/" + programVersion().toLatin1() +
+                      "\r\nAccept-Encoding: identity\r\nConnection: close\r\n";
+    if (httpProxy && !httpProxy->user().isEmpty()) {
+        head += "Proxy-Authorization: Basic " +
+                (httpProxy->user() + u':' + httpProxy->password()).toUtf8().toBase64() + "\r\n";
+    }
+    return head + "\r\n";
 }
 
 } // namespace
 
 HttpResult httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts)
 {
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    // Qt's own timer only notices a transfer that stands still; a server that
-    // trickles a byte now and then is caught by the deadline below.
-    request.setTransferTimeout(static_cast<int>(timeouts.stall.count()));
-    QNetworkReply* reply = manager.get(request);
-
-    bool overdue = false;
-    bool tooLarge = false;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&] {
-        overdue = true;
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
-        if (received > kMaxBodyBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    deadline.start(timeouts.total);
-    // Windows keep painting, but no click or key reaches them meanwhile.
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    deadline.stop();
-
     const QString where = url.toDisplayString();
-    if (overdue) {
-        return failure(HttpResult::Error::Timeout,
-                       QStringLiteral("The download from %1 did not finish within %2.")
-                           .arg(where, describeDuration(timeouts.total)));
-    }
-    if (tooLarge) {
+
+    // The system's proxy, as the rest of the desktop uses it. An HTTP proxy
+    // is spoken to directly; a SOCKS proxy carries the connection.
+    const QList<QNetworkProxy> proxies =
+        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+    const QNetworkProxy proxy =
+        proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    std::optional<QNetworkProxy> httpProxy;
+    if (proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy)
+        httpProxy = proxy;
+
+    QTcpSocket socket;
+    socket.setProxy(
+        proxy.type() == QNetworkProxy::Socks5Proxy ? proxy : QNetworkProxy(QNetworkProxy::NoProxy));
+    HttpResponseParser answer;
+    QEventLoop loop;
+    QTimer stall;
+    QTimer deadline;
+    stall.setSingleShot(true);
+    deadline.setSingleShot(true);
+
+    enum class End
+    {
+        Running,
+        Answered,
+        Stalled,
+        Overdue,
+        SocketFailed
+    };
+    End end = End::Running;
+    QString socketError;
+    const auto finish = [&](End why) {
+        if (end != End::Running)
+            return;
+        end = why;
+        loop.quit();
+    };
+    // The server closing the connection ends the answer; the parser knows
+    // whether that came too soon.
+    const auto closed = [&] {
+        answer.feed(socket.readAll());
+        answer.finishInput();
+        finish(End::Answered);
+    };
+
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&] { finish(End::Stalled); });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { finish(End::Overdue); });
+    QObject::connect(&socket, &QTcpSocket::connected, &loop,
+                     [&] { socket.write(requestHead(url, httpProxy)); });
+    QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] {
+        stall.start(timeouts.stall);
+        answer.feed(socket.readAll());
+        // An error status is all there is to know: its body is not wanted.
+        if (answer.state() != HttpResponseParser::State::NeedsMore ||
+            (answer.headComplete() && !isSuccess(answer.status())))
+            finish(End::Answered);
+    });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, closed);
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop,
+                     [&](QAbstractSocket::SocketError error) {
+                         if (error == QAbstractSocket::RemoteHostClosedError) {
+                             closed();
+                             return;
+                         }
+                         socketError = socket.errorString();
+                         finish(End::SocketFailed);
+                     });
+
+    stall.start(timeouts.stall);
+    deadline.start(timeouts.total);
+    if (httpProxy)
+        socket.connectToHost(httpProxy->hostName(), httpProxy->port());
+    else
+        socket.connectToHost(url.host(), quint16(url.port(80)));
+    // Windows keep painting, but no click or key reaches them meanwhile.
+    if (end == End::Running)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QObject::disconnect(&socket, nullptr, &loop, nullptr);
+    socket.abort();
+
+    switch (end) {
+    case End::Answered:
+        break;
+    case End::Running: // the application is quitting
         return failure(HttpResult::Error::Network,
-                       QStringLiteral("The answer from %1 grew beyond %2 MB, far more than any "
-                                      "card list, and was refused.")
-                           .arg(where)
-                           .arg(kMaxBodyBytes / (1024 * 1024)));
-    }
-    // An aborted reply may still report the status it had begun with, so the
-    // error comes first.
-    const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::OperationCanceledError) {
+                       QStringLiteral("The download from %1 was interrupted.").arg(where));
+    case End::Stalled:
         return failure(
             HttpResult::Error::Timeout,
             QStringLiteral("The server sent nothing for %2, so the download from %1 was given up.")
                 .arg(where, describeDuration(timeouts.stall)));
-    }
-    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
-    const QString reason =
-        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
-    // Errors from 200 on are answers the server gave; below are transport failures.
-    if (error != QNetworkReply::NoError &&
-        (error < QNetworkReply::ContentAccessDenied || status == 0)) {
+    case End::Overdue:
+        return failure(HttpResult::Error::Timeout,
+                       QStringLiteral("The download from %1 did not finish within %2.")
+                           .arg(where, describeDuration(timeouts.total)));
+    case End::SocketFailed:
         return failure(HttpResult::Error::Network,
                        QStringLiteral("The card list could not be downloaded from %1: %2.")
-                           .arg(where, reply->errorString()));
+                           .arg(where, socketError));
     }
-    if (error != QNetworkReply::NoError || status < 200 || status > 299)
-        return statusFailure(url, status, reason);
+    if (answer.headComplete() && !isSuccess(answer.status()))
+        return statusFailure(where, answer);
+    if (answer.state() != HttpResponseParser::State::Complete) {
+        HttpResult result =
+            failure(HttpResult::Error::BadAnswer,
+                    QStringLiteral("The answer from %1 %2.").arg(where, answer.refusal()));
+        result.status = answer.status();
+        return result;
+    }
 
     HttpResult result;
-    result.status = status;
-    result.body = reply->readAll();
+    result.status = answer.status();
+    result.body = answer.body();
+    result.contentType = QString::fromLatin1(answer.contentType());
     return result;
 }
 

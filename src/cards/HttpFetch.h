@@ -21,17 +21,22 @@ struct HttpResult
         None,
         Network,
         HttpStatus,
+        BadAnswer, // broke the rules of HTTP, or came in a form we did not ask for
         Timeout
     };
     Error error = Error::None;
     int status = 0; // the HTTP status when an answer arrived
     QByteArray body;
-    QString errorText; // what failed, in words for the user; empty on success
+    QString contentType; // as the server labelled the body
+    QString errorText;   // what failed, in words for the user; empty on success
     bool ok() const { return error == Error::None; }
 };
 
-// One blocking GET. A local event loop keeps windows painted but takes no
-// user input until the answer is complete or the request has failed.
+// One blocking GET of a plain http address, through the system's proxy if it
+// names one. Redirects are reported, never followed: the card list comes from
+// the maker's own host or not at all. A local event loop keeps windows
+// painted but takes no user input until the answer is complete or the
+// request has failed.
 HttpResult httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts);
 
 } // namespace useropts

@@ -204,13 +204,15 @@ std::optional<QString> rewriteInPlace(const QString& path, const QByteArray& byt
     }
 
     const auto write = [&](const QByteArray& content) -> int {
-        // Room for the longer content is taken before any byte changes, so a
-        // full disk is found while the old content is still whole.
+    // Room for the longer content is taken before any byte changes, so a
+    // full disk is found while the old content is still whole.
+#if defined(Q_OS_LINUX)
         if (content.size() > old.size()) {
             const int e = ::posix_fallocate(fd.get(), 0, off_t(content.size()));
             if (e != 0 && e != EINVAL && e != EOPNOTSUPP)
                 return e;
         }
+#endif
         if (!writeAllAt(fd.get(), content) || ::ftruncate(fd.get(), off_t(content.size())) != 0 ||
             ::fsync(fd.get()) != 0)
             return errno;

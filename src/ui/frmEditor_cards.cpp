@@ -100,7 +100,7 @@ void frmEditor::GetCardData()
         if (!answer.ok())
             failure = answer.errorText;
         else
-            failure = notACardList(answer.body);
+            failure = notACardList(answer.body, answer.contentType);
         if (!failure) {
             failure =
                 replaceCardFile(cardFileForUpdate(cardDirectory()), storedCardList(answer.body));

@@ -18,6 +18,7 @@ LocalHttpServer::LocalHttpServer()
                 head->append(socket->readAll());
                 if (seen || !head->contains("\r\n\r\n"))
                     return;
+                ++requests;
                 if (onRequest)
                     onRequest();
                 if (answer.isEmpty())

@@ -27,6 +27,7 @@ class LocalHttpServer
     QByteArray answer;
     bool trickle = false;
     std::function<void()> onRequest; // runs once a head is in, before any answer
+    int requests = 0;                // heads received so far
 
   private:
     QTcpServer m_server;

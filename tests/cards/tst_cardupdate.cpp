@@ -53,10 +53,11 @@ const QString kNotFound = QStringLiteral("CARDDATA.TXT Not Found");
 const QString kNotUpdated = QStringLiteral("CARDDATA.TXT Not Updated");
 
 // A whole answer, ended by closing the connection.
-QByteArray reply(const QByteArray& body, const QByteArray& status = "200 OK")
+QByteArray reply(const QByteArray& body, const QByteArray& status = "200 OK",
+                 const QByteArray& headers = {})
 {
     return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
+           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
 }
 
 QByteArray readFile(const QString& path)
@@ -128,8 +129,48 @@ void tst_CardUpdate::update_data()
                                    << "binary" << QByteArray() << kOldEntries;
     QTest::newRow("answer cut short")
         << "answers"
-        << "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + kNewList << "could not be downloaded"
+        << "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + kNewList
+        << "ended after 70 of the 1000 bytes it announced" << QByteArray() << kOldEntries;
+    const QByteArray chunkedHead = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    QTest::newRow("chunked") << "answers"
+                             << chunkedHead + "26\r\n" + kNewList.first(38) + "\r\n20;x=y\n" +
+                                    kNewList.sliced(38) + "\n0\r\nX-Trailer: 1\r\n\r\n"
+                             << "Update Complete" << lfStored << kNewEntries;
+    // A bad chunk size must not leave the chunks before it passing as the whole list.
+    QTest::newRow("bad first chunk size")
+        << "answers" << chunkedHead + "ZZZ\r\n" + kNewList << "a chunk size line read \"ZZZ\""
         << QByteArray() << kOldEntries;
+    QTest::newRow("bad chunk size after a good chunk")
+        << "answers" << chunkedHead + "26\r\n" + kNewList.first(38) + "\r\nZZZ\r\n"
+        << "a chunk size line read \"ZZZ\"" << QByteArray() << kOldEntries;
+    QTest::newRow("no length given")
+        << "answers"
+        << "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + kNewList
+        << "did not say how long it was" << QByteArray() << kOldEntries;
+    QTest::newRow("redirect elsewhere")
+        << "answers" << reply({}, "302 Found", "Location: http://elsewhere.example/x\r\n")
+        << "302 Found and pointed to http://elsewhere.example/x, which was not followed"
+        << QByteArray() << kOldEntries;
+    QTest::newRow("redirect to itself")
+        << "answers" << reply({}, "301 Moved Permanently", "Location: /carddata.txt\r\n")
+        << "pointed to /carddata.txt" << QByteArray() << kOldEntries;
+    QTest::newRow("HTML page opening with text")
+        << "answers"
+        << reply("Please log in.\n<form action=\"/login\">", "200 OK",
+                 "Content-Type: text/html; charset=utf-8\r\n")
+        << "web page" << QByteArray() << kOldEntries;
+    QTest::newRow("list labelled as HTML")
+        << "answers" << reply(kNewList, "200 OK", "Content-Type: TEXT/HTML\r\n")
+        << "Update Complete" << lfStored << kNewEntries;
+    QTest::newRow("compressed") << "answers"
+                                << reply("\x1f\x8b\x08garbage", "200 OK",
+                                         "Content-Encoding: gzip\r\n")
+                                << "came compressed (gzip)" << QByteArray() << kOldEntries;
+    QTest::newRow("header flood") << "answers"
+                                  << reply(kNewList, "200 OK",
+                                           QByteArray("X-Filler: 0123456789\r\n").repeated(5000))
+                                  << "began with more than 64 KB of headers" << QByteArray()
+                                  << kOldEntries;
     QTest::newRow("never answers") << "silent" << QByteArray() << "sent nothing for 0.5 seconds"
                                    << QByteArray() << kOldEntries;
     // A byte every 50 ms never stalls the transfer: only the overall deadline ends it.
@@ -179,6 +220,8 @@ void tst_CardUpdate::update()
     button()->click();
 
     QCOMPARE(m_platform->httpRequests, requested ? QList<QUrl>{QUrl(kListUrl)} : QList<QUrl>());
+    if (m_server) // one request, whatever the answer said
+        QCOMPARE(m_server->requests, requested ? 1 : 0);
     QCOMPARE(busyMeanwhile, requested && m_server);
 
     QCOMPARE(m_platform->messages.size(), 2);
