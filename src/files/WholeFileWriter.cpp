@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#if defined(Q_OS_LINUX)
+#include <sys/xattr.h>
+#endif
 #include <cerrno>
 #include <utility>
 
@@ -168,6 +171,16 @@ int replaceByRename(const QString& path, const QByteArray& bytes, const struct s
     return 0;
 }
 
+bool hasAccessList(const QString& path)
+{
+#if defined(Q_OS_LINUX)
+    return ::getxattr(encoded(path).constData(), "system.posix_acl_access", nullptr, 0) > 0;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
 // Where the old content of a file that could not be put back is kept:
 // somewhere the user may write, readable by the user alone.
 std::optional<QString> keepCopy(const QString& path, const QByteArray& old)
@@ -254,10 +267,11 @@ std::optional<QString> writeWholeFile(const QString& path, const QByteArray& byt
     // would allow replacing it.
     if (::faccessat(AT_FDCWD, encoded(target).constData(), W_OK, AT_EACCESS) != 0)
         return systemErrorText(errno);
-    // A new file cannot carry a second hard link, and where it cannot take
-    // the old owner, group or mode, or the folder forbids it, the rename
-    // declines and the file is rewritten where it is.
-    if (old.st_nlink == 1 && replaceByRename(target, bytes, &old) == 0)
+    // A new file cannot carry a second hard link or the access list that
+    // may grant other users the file, and where it cannot take the old
+    // owner, group or mode, or the folder forbids it, the rename declines and
+    // the file is rewritten where it is.
+    if (old.st_nlink == 1 && !hasAccessList(target) && replaceByRename(target, bytes, &old) == 0)
         return std::nullopt;
     return rewriteInPlace(target, bytes);
 }
