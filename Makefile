@@ -2,13 +2,13 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 EDITOR_BIN := $(BUILD_DIR)/bin/useropts-editor
 
-.PHONY: run test build packages configure clean fuzz bench sanitize
+.PHONY: run test build packages configure clean fuzz bench sanitize format format-check
 
 packages:
 	@sh scripts/ensure-packages.sh
 
 configure: packages
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR)
@@ -26,7 +26,8 @@ test: build
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: packages
-	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUSEROPTS_SANITIZE=ON >/dev/null
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUSEROPTS_SANITIZE=ON \
+		-DBUILD_TESTING=ON >/dev/null
 	@cmake --build build-asan
 	@cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure
@@ -39,5 +40,17 @@ bench:
 	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time python3
 	@sh scripts/bench.sh
 
+# Our C++ sources as clang-format writes them; the check only lists the files
+# that differ and fails if there are any.
+format:
+	@sh scripts/ensure-packages.sh clang-format
+	@sh scripts/format.sh
+
+format-check:
+	@sh scripts/ensure-packages.sh clang-format
+	@sh scripts/format.sh --check
+
+# Every build folder the targets above and the scripts make, and the one the
+# artwork tool is built in (resources/README.md).
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(sort build $(BUILD_DIR) build-asan build-fuzz build-bench build-artwork)

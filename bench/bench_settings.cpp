@@ -9,27 +9,27 @@ using namespace useropts;
 
 static void ReadWriteCycle(benchmark::State& state)
 {
-    const QByteArray file = writeSettings(defaultSettings()).bytes;
+    const QByteArray file = writeSettings(defaultSettings()).value();
     ReadOptions options;
     options.random = [] { return 0.5; };
     for (auto _ : state) {
         EditorFields fields;
-        const ReadOutcome read = readSettings(file, fields, options);
-        const WriteOutcome written = writeSettings(fields);
+        const Result<> read = readSettings(file, fields, options);
+        const Result<QByteArray> written = writeSettings(fields);
         benchmark::DoNotOptimize(read);
-        benchmark::DoNotOptimize(written.bytes.data());
+        benchmark::DoNotOptimize(written.value().data());
     }
 }
 BENCHMARK(ReadWriteCycle)->Unit(benchmark::kMicrosecond);
 
 static void ReadOnly(benchmark::State& state)
 {
-    const QByteArray file = writeSettings(defaultSettings()).bytes;
+    const QByteArray file = writeSettings(defaultSettings()).value();
     ReadOptions options;
     options.random = [] { return 0.5; };
     for (auto _ : state) {
         EditorFields fields;
-        benchmark::DoNotOptimize(readSettings(file, fields, options));
+        benchmark::DoNotOptimize(readSettings(file, fields, options).ok());
     }
 }
 BENCHMARK(ReadOnly)->Unit(benchmark::kMicrosecond);
@@ -38,7 +38,7 @@ static void WriteOnly(benchmark::State& state)
 {
     const EditorFields fields = defaultSettings();
     for (auto _ : state)
-        benchmark::DoNotOptimize(writeSettings(fields).bytes.data());
+        benchmark::DoNotOptimize(writeSettings(fields).value().data());
 }
 BENCHMARK(WriteOnly)->Unit(benchmark::kMicrosecond);
 

@@ -1,15 +1,16 @@
 // A whole start-up as a process, for timing and peak memory against the
-// smallest Qt program that shows a window:
-//   startup_probe empty    application object, an empty window, quit
+// smallest Qt program that shows some text, both quitting as soon as the
+// event loop runs:
+//   startup_probe label    application object, one label with text
 //   startup_probe editor   application object, the editor window with a
-//                          Cancel at the open dialog, Form_Load, quit
+//                          Cancel at the open dialog, Form_Load
 //   startup_probe editor PATH   the same, opening PATH at the open dialog
 #include "support/ScriptedPlatform.h"
 #include "ui/frmEditor.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
-#include <QWidget>
 
 #include <cstring>
 #include <memory>
@@ -28,8 +29,7 @@ int main(int argc, char* argv[])
         form->Form_Load();
         window = std::move(form);
     } else {
-        window = std::make_unique<QWidget>();
-        window->resize(649, 534);
+        window = std::make_unique<QLabel>(QStringLiteral("User Options Editor"));
         window->show();
     }
     QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -11,12 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QString text = Charset::decode(
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-    const auto number = readLeadingNumber(text);
-    if (!number)
+    const Result<double> number = readLeadingNumber(text);
+    if (!number.ok())
         return 0;
-    const QString shown = plainNumberText(*number);
-    const auto again = readLeadingNumber(shown);
-    if (!again || *again != *number || plainNumberText(*again) != shown)
+    const QString shown = plainNumberText(number.value());
+    const Result<double> again = readLeadingNumber(shown);
+    if (!again.ok() || again.value() != number.value() || plainNumberText(again.value()) != shown)
         std::abort();
     return 0;
 }

@@ -75,14 +75,14 @@ bool holdsMarkup(QByteArrayView text)
 
 } // namespace
 
-std::optional<QString> notACardList(QByteArrayView body, QStringView contentType)
+Result<> checkCardList(QByteArrayView body, QStringView contentType)
 {
     if (body.contains('\0'))
-        return QStringLiteral("The web site sent binary data instead of a card list.");
+        return Failure{QStringLiteral("the web site sent binary data instead of a card list")};
     if (startsLikeMarkup(body) ||
         (isHtmlType(contentType) && holdsMarkup(body.first(qMin<qsizetype>(body.size(), 4096)))))
-        return QStringLiteral("The web site sent a web page instead of a card list.");
-    return std::nullopt;
+        return Failure{QStringLiteral("the web site sent a web page instead of a card list")};
+    return {};
 }
 
 } // namespace useropts

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
-#include <optional>
 
 namespace useropts {
 
@@ -15,15 +15,14 @@ namespace useropts {
 // site serves the list in the file's own character set.
 QByteArray storedCardList(QByteArrayView body);
 
-// Why body cannot be a card list, in words for the user; nothing when it
-// can. A list is text, so a NUL byte rules it out. A web page is recognised
-// by its start: once leading white space is skipped, every HTML or XML page,
-// error pages included, opens with '<' and a letter, '!' or '?' (a tag, a
+// Done when body can be a card list; otherwise a failure that says why. A list is text, so a NUL
+// byte rules it out. A web page is recognised by its start: once leading white space is skipped,
+// every HTML or XML page, error pages included, opens with '<' and a letter, '!' or '?' (a tag, a
 // doctype or comment, a declaration), while a card list opens with a card
 // code. A page labelled as HTML (contentType, the server's Content-Type) may
 // open with text, so for one its first 4 KB are searched for markup instead;
 // a plain list wrongly labelled as HTML holds none and is still taken. An
 // empty body is an empty list.
-std::optional<QString> notACardList(QByteArrayView body, QStringView contentType);
+Result<> checkCardList(QByteArrayView body, QStringView contentType);
 
 } // namespace useropts

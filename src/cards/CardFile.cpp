@@ -1,7 +1,7 @@
 #include "cards/CardFile.h"
 
 #include "cards/CardList.h"
-#include "files/WholeFileWriter.h"
+#include "files/FileKind.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,47 +35,39 @@ QString cardFileForUpdate(const QString& directory)
         QDir(directory).filePath(QString::fromLatin1(kCardFileName)));
 }
 
-CardFileLoad loadCardFile(const QString& directory)
+Result<> loadCardFile(const QString& directory, QStringList& entries)
 {
-    CardFileLoad load;
-    const auto path = findCardFile(directory);
-    if (!path)
-        return load;
-    const QFileInfo info(*path);
-    if (!info.exists()) // gone since the directory was listed, or a dangling link
-        return load;
-
-    const auto fail = [&](CardFileError error) {
-        load.status = CardFileLoad::Status::Failed;
-        load.errorNumber = static_cast<int>(error);
-        return load;
+    entries.clear();
+    const auto fail = [](int errorNumber, const QString& path, const QString& why) {
+        return Failure{
+            QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), why), 0,
+            errorNumber};
     };
+    const auto path = findCardFile(directory);
+    const QFileInfo info(path.value_or(QString()));
+    if (!path || !info.exists()) { // none, gone since the folder was listed, or a dangling link
+        return fail(CardFileError::Missing,
+                    QDir(directory).filePath(QString::fromLatin1(kCardFileName)),
+                    QStringLiteral("it does not exist"));
+    }
     // Only a plain file is read: a pipe or a device of that name could keep
     // the window waiting for ever.
-    if (!info.isFile())
-        return fail(CardFileError::PathAccess);
+    if (Result<> regular = requireRegularFile(*path); !regular.ok())
+        return fail(CardFileError::PathAccess, *path, regular.failure().reason);
     QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(info.isReadable() ? CardFileError::PathAccess : CardFileError::NoPermission);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(info.isReadable() ? CardFileError::PathAccess : CardFileError::NoPermission,
+                    *path, file.errorString());
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         // Keep the lines that were read whole; the one cut off is not trusted.
         bytes.truncate(bytes.lastIndexOf('\r') + 1);
-        load.entries = cardEntries(bytes);
-        return fail(CardFileError::DeviceIO);
+        entries = cardEntries(bytes);
+        return fail(CardFileError::DeviceIO, *path, file.errorString());
     }
-    load.entries = cardEntries(bytes);
-    load.status = CardFileLoad::Status::Loaded;
-    return load;
-}
-
-std::optional<QString> replaceCardFile(const QString& path, const QByteArray& bytes)
-{
-    if (const auto why = writeWholeFile(path, bytes)) {
-        return QStringLiteral("%1 could not be written: %2.")
-            .arg(QDir::toNativeSeparators(path), *why);
-    }
-    return std::nullopt;
+    entries = cardEntries(bytes);
+    return {};
 }
 
 } // namespace useropts

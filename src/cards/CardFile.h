@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "common/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,13 +14,15 @@ namespace useropts {
 // extracted from the archive arrive as "CARDDATA.TXT".
 inline constexpr char kCardFileName[] = "CardData.txt";
 
-// Error numbers shown when a card list file exists but cannot be read.
-enum class CardFileError : int
-{
-    DeviceIO = 57,     // reading failed part way
-    NoPermission = 70, // the file may not be read
-    PathAccess = 75,   // any other failure to open it, a directory of that name included
-};
+// The error numbers of a failed load. A missing file is no error the user
+// sees: it leads to the offer to download the list.
+namespace CardFileError {
+inline constexpr int Missing = 53;
+inline constexpr int DeviceIO = 57;     // reading failed part way
+inline constexpr int NoPermission = 70; // the file may not be read
+inline constexpr int PathAccess =
+    75; // any other failure to open it, a folder of that name included
+} // namespace CardFileError
 
 // The card list file in directory, whatever the letter case of its name, or
 // nothing. When several names qualify, "CardData.txt" itself wins, then the
@@ -30,24 +33,9 @@ std::optional<QString> findCardFile(const QString& directory);
 // new "CardData.txt".
 QString cardFileForUpdate(const QString& directory);
 
-struct CardFileLoad
-{
-    enum class Status
-    {
-        Loaded,
-        Missing,
-        Failed
-    };
-    Status status = Status::Missing;
-    QStringList entries; // on a failure, those of the lines read before it
-    int errorNumber = 0; // set when Failed
-};
-
-CardFileLoad loadCardFile(const QString& directory);
-
-// Writes bytes as the whole new content of path through a temporary file
-// beside it, which replaces the old file only once it is complete. Returns
-// what failed, in words for the user; nothing on success.
-std::optional<QString> replaceCardFile(const QString& path, const QByteArray& bytes);
+// Fills entries from the card list file in directory. A failure carries
+// one of the error numbers above; entries then holds those of the lines
+// read whole before it.
+Result<> loadCardFile(const QString& directory, QStringList& entries);
 
 } // namespace useropts

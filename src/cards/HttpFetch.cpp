@@ -26,36 +26,26 @@ QString describeDuration(std::chrono::milliseconds duration)
     return QStringLiteral("%1 seconds").arg(QString::number(double(ms) / 1000.0, 'g', 4));
 }
 
-HttpResult failure(HttpResult::Error error, QString text)
-{
-    HttpResult result;
-    result.error = error;
-    result.errorText = std::move(text);
-    return result;
-}
-
 bool isSuccess(int status)
 {
     return status >= 200 && status <= 299;
 }
 
-HttpResult statusFailure(const QString& where, const HttpResponseParser& answer)
+Failure statusFailure(const QString& where, const HttpResponseParser& answer)
 {
     const int status = answer.status();
     const QByteArray reason = answer.reasonPhrase().trimmed();
-    QString text = QStringLiteral("%1 answered with HTTP status %2%3")
+    QString text = QStringLiteral("the request for %1 was answered with HTTP status %2%3")
                        .arg(where)
                        .arg(status)
                        .arg(reason.isEmpty() ? QString() : u' ' + printableText(reason, 60));
     if (status >= 300 && status <= 399 && !answer.location().isEmpty()) {
-        text += QStringLiteral(" and pointed to %1, which was not followed.")
+        text += QStringLiteral(" and pointed to %1, which was not followed")
                     .arg(printableText(answer.location(), 100));
     } else {
-        text += QStringLiteral(" instead of the card list.");
+        text += QStringLiteral(" instead of the card list");
     }
-    HttpResult result = failure(HttpResult::Error::HttpStatus, text);
-    result.status = status;
-    return result;
+    return Failure{text, 0, status};
 }
 
 // Exactly one GET, asking for the list as it is: no compression to undo, and
@@ -82,7 +72,7 @@ QByteArray requestHead(const QUrl& url, const std::optional<QNetworkProxy>& http
 
 } // namespace
 
-HttpResult httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts)
+Result<HttpAnswer> httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts)
 {
     const QString where = url.toDisplayString();
 
@@ -169,37 +159,23 @@ HttpResult httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts)
     case End::Answered:
         break;
     case End::Running: // the application is quitting
-        return failure(HttpResult::Error::Network,
-                       QStringLiteral("The download from %1 was interrupted.").arg(where));
+        return Failure{QStringLiteral("the download from %1 was interrupted").arg(where)};
     case End::Stalled:
-        return failure(
-            HttpResult::Error::Timeout,
-            QStringLiteral("The server sent nothing for %2, so the download from %1 was given up.")
-                .arg(where, describeDuration(timeouts.stall)));
+        return Failure{
+            QStringLiteral("the server sent nothing for %2, so the download from %1 was given up")
+                .arg(where, describeDuration(timeouts.stall))};
     case End::Overdue:
-        return failure(HttpResult::Error::Timeout,
-                       QStringLiteral("The download from %1 did not finish within %2.")
-                           .arg(where, describeDuration(timeouts.total)));
+        return Failure{QStringLiteral("the download from %1 did not finish within %2")
+                           .arg(where, describeDuration(timeouts.total))};
     case End::SocketFailed:
-        return failure(HttpResult::Error::Network,
-                       QStringLiteral("The card list could not be downloaded from %1: %2.")
-                           .arg(where, socketError));
+        return Failure{QStringLiteral("the card list could not be downloaded from %1: %2")
+                           .arg(where, socketError)};
     }
     if (answer.headComplete() && !isSuccess(answer.status()))
         return statusFailure(where, answer);
-    if (answer.state() != HttpResponseParser::State::Complete) {
-        HttpResult result =
-            failure(HttpResult::Error::BadAnswer,
-                    QStringLiteral("The answer from %1 %2.").arg(where, answer.refusal()));
-        result.status = answer.status();
-        return result;
-    }
-
-    HttpResult result;
-    result.status = answer.status();
-    result.body = answer.body();
-    result.contentType = QString::fromLatin1(answer.contentType());
-    return result;
+    if (answer.state() != HttpResponseParser::State::Complete)
+        return Failure{QStringLiteral("the answer from %1 %2").arg(where, answer.refusal())};
+    return HttpAnswer{answer.body(), QString::fromLatin1(answer.contentType())};
 }
 
 } // namespace useropts

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -14,22 +16,11 @@ struct HttpTimeouts
     std::chrono::milliseconds total{120000}; // and it never runs longer than this
 };
 
-struct HttpResult
+// What a successful GET brought.
+struct HttpAnswer
 {
-    enum class Error
-    {
-        None,
-        Network,
-        HttpStatus,
-        BadAnswer, // broke the rules of HTTP, or came in a form we did not ask for
-        Timeout
-    };
-    Error error = Error::None;
-    int status = 0; // the HTTP status when an answer arrived
     QByteArray body;
     QString contentType; // as the server labelled the body
-    QString errorText;   // what failed, in words for the user; empty on success
-    bool ok() const { return error == Error::None; }
 };
 
 // One blocking GET of a plain http address, through the system's proxy if it
@@ -37,6 +28,6 @@ struct HttpResult
 // the maker's own host or not at all. A local event loop keeps windows
 // painted but takes no user input until the answer is complete or the
 // request has failed.
-HttpResult httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts);
+Result<HttpAnswer> httpGetBlocking(const QUrl& url, const HttpTimeouts& timeouts);
 
 } // namespace useropts

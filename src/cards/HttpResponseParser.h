@@ -50,7 +50,6 @@ class HttpResponseParser
     QByteArray reasonPhrase() const { return m_head.reason; }
     QByteArray contentType() const { return m_head.contentType; }
     QByteArray location() const { return m_head.location; }
-    QByteArray contentEncoding() const { return m_head.contentEncoding; }
 
     const QByteArray& body() const { return m_body; }
 

@@ -14,6 +14,25 @@ constexpr std::array<char16_t, 32> kHighControlRange = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98..9F
 };
 
+// "the character 'X' (U+1234)" for the character at index, the whole code
+// point when it is a surrogate pair, and only the number for one that
+// cannot be shown.
+QString describeCharacterAt(QStringView text, qsizetype index)
+{
+    char32_t codePoint = text[index].unicode();
+    qsizetype length = 1;
+    if (text[index].isHighSurrogate() && index + 1 < text.size() &&
+        text[index + 1].isLowSurrogate()) {
+        codePoint = QChar::surrogateToUcs4(text[index], text[index + 1]);
+        length = 2;
+    }
+    const QString hex = QString::number(codePoint, 16).toUpper().rightJustified(4, u'0');
+    const bool printable = QChar::isPrint(codePoint) && !QChar::isSurrogate(codePoint);
+    if (!printable)
+        return QStringLiteral("the character U+%1").arg(hex);
+    return QStringLiteral("the character '%1' (U+%2)").arg(text.mid(index, length), hex);
+}
+
 } // namespace
 
 QChar Charset::toUnicode(unsigned char code)
@@ -44,47 +63,19 @@ QString Charset::decode(const QByteArray& bytes)
     return text;
 }
 
-qsizetype Charset::firstUnencodable(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!toCode(text[i]))
-            return i;
-    }
-    return -1;
-}
-
-std::optional<QByteArray> Charset::encode(QStringView text)
+Result<QByteArray> Charset::encode(QStringView text, const QString& what)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const auto code = toCode(text[i]);
-        if (!code)
-            return std::nullopt;
+        if (!code) {
+            return Failure{QStringLiteral("%1 holds %2, which has no code in the file's "
+                                          "character set")
+                               .arg(what, describeCharacterAt(text, i))};
+        }
         bytes[i] = static_cast<char>(*code);
     }
     return bytes;
-}
-
-QString Charset::describeCharacterAt(QStringView text, qsizetype index)
-{
-    char32_t codePoint = text[index].unicode();
-    qsizetype length = 1;
-    if (text[index].isHighSurrogate() && index + 1 < text.size() &&
-        text[index + 1].isLowSurrogate()) {
-        codePoint = QChar::surrogateToUcs4(text[index], text[index + 1]);
-        length = 2;
-    }
-    const QString hex = QString::number(codePoint, 16).toUpper().rightJustified(4, u'0');
-    const bool printable = QChar::isPrint(codePoint) && !QChar::isSurrogate(codePoint);
-    if (!printable)
-        return QStringLiteral("the character U+%1").arg(hex);
-    return QStringLiteral("the character '%1' (U+%2)").arg(text.mid(index, length), hex);
-}
-
-QString Charset::describeUnencodable(const QString& what, QStringView text)
-{
-    return QStringLiteral("%1 holds %2, which has no code in the file's character set")
-        .arg(what, describeCharacterAt(text, firstUnencodable(text)));
 }
 
 } // namespace useropts

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -20,20 +22,10 @@ class Charset
 
     static QString decode(const QByteArray& bytes);
 
-    // Index of the first character of text that has no code, or -1.
-    static qsizetype firstUnencodable(QStringView text);
-
-    // The codes of text, or nothing when one of its characters has none:
-    // a silent substitute would change what the user typed.
-    static std::optional<QByteArray> encode(QStringView text);
-
-    // "the character 'X' (U+1234)" for the character at index, whole code
-    // point included when it is a surrogate pair; for failure messages.
-    static QString describeCharacterAt(QStringView text, qsizetype index);
-
-    // "<what> holds the character 'X' (U+1234), which has no code in the
-    // file's character set", for a text that encode() refused.
-    static QString describeUnencodable(const QString& what, QStringView text);
+    // The codes of text, or a failure that names the first character without
+    // one ("<what> holds the character 'X' (U+1234), which ..."): a silent
+    // substitute would change what the user typed.
+    static Result<QByteArray> encode(QStringView text, const QString& what);
 };
 
 } // namespace useropts

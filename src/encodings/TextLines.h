@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <utility>
+
 namespace useropts {
 
 // Splits text into lines the way both of our files are read: a carriage
@@ -11,7 +13,9 @@ namespace useropts {
 class LineReader
 {
   public:
-    explicit LineReader(const QByteArray& bytes) : m_bytes(bytes) {}
+    // Holds its own reference to the bytes (shared, not copied), so a
+    // temporary may be passed.
+    explicit LineReader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
 
     bool atEnd() const { return m_pos >= m_bytes.size(); }
 
@@ -19,7 +23,7 @@ class LineReader
     QByteArray next();
 
   private:
-    const QByteArray& m_bytes;
+    QByteArray m_bytes;
     qsizetype m_pos = 0;
 };
 

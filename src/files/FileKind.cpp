@@ -35,17 +35,17 @@ QString kindOf(const QString& path)
 
 } // namespace
 
-std::optional<QString> notARegularFile(const QString& path)
+Result<> requireRegularFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists() || info.isFile())
-        return std::nullopt;
+        return {};
     const QString kind = kindOf(path);
     if (info.isSymLink()) {
-        return QStringLiteral("it links to %1, which is %2, not a regular file")
-            .arg(QDir::toNativeSeparators(info.canonicalFilePath()), kind);
+        return Failure{QStringLiteral("it links to %1, which is %2, not a regular file")
+                           .arg(QDir::toNativeSeparators(info.canonicalFilePath()), kind)};
     }
-    return QStringLiteral("it is %1, not a regular file").arg(kind);
+    return Failure{QStringLiteral("it is %1, not a regular file").arg(kind)};
 }
 
 QString systemErrorText(int errorNumber)

@@ -246,12 +246,11 @@ std::optional<QString> rewriteInPlace(const QString& path, const QByteArray& byt
                   : QStringLiteral("no copy of its old content could be kept either"));
 }
 
-} // namespace
-
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes)
+// Why nothing was written, as a clause, or nothing.
+std::optional<QString> replaceWholeFile(const QString& path, const QByteArray& bytes)
 {
-    if (const auto why = notARegularFile(path))
-        return why;
+    if (Result<> regular = requireRegularFile(path); !regular.ok())
+        return regular.failure().reason;
     const QString target = fileBehindLinks(path);
     struct stat old = {};
     if (::stat(encoded(target).constData(), &old) != 0) {
@@ -276,12 +275,17 @@ std::optional<QString> writeWholeFile(const QString& path, const QByteArray& byt
     return rewriteInPlace(target, bytes);
 }
 
+} // namespace
+
 #else
 
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes)
+namespace {
+
+// Why nothing was written, as a clause, or nothing.
+std::optional<QString> replaceWholeFile(const QString& path, const QByteArray& bytes)
 {
-    if (const auto why = notARegularFile(path))
-        return why;
+    if (Result<> regular = requireRegularFile(path); !regular.ok())
+        return regular.failure().reason;
     QSaveFile file(path);
     // Unbuffered: a write that fails only when a buffer is flushed (a full
     // disk) would otherwise go unnoticed.
@@ -297,6 +301,17 @@ std::optional<QString> writeWholeFile(const QString& path, const QByteArray& byt
     return std::nullopt;
 }
 
+} // namespace
+
 #endif
+
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes)
+{
+    if (const auto why = replaceWholeFile(path, bytes)) {
+        return Failure{
+            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), *why)};
+    }
+    return {};
+}
 
 } // namespace useropts

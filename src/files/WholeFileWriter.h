@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 namespace useropts {
 
@@ -18,7 +18,7 @@ namespace useropts {
 // rewritten in place instead: its old content is held in memory and put back
 // on any failure. Pipes, devices and folders are refused untouched.
 //
-// Returns why nothing was written, as a clause for the user, or nothing.
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes);
+// A failure reads "cannot write <path>: <why>".
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace useropts

@@ -44,47 +44,39 @@ QPageSize localPaperSize()
 
 } // namespace
 
-bool hasDefaultPrinter()
-{
-    return !QPrinterInfo::defaultPrinter().isNull();
-}
-
-PrintResult printOnDefaultPrinter(const QImage& image)
+Result<> printOnDefaultPrinter(const QImage& image)
 {
     if (image.isNull())
-        return {false, QStringLiteral("There is no picture of the window to print.")};
+        return Failure{QStringLiteral("there is no picture of the window to print")};
 
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return {false, QStringLiteral("No default printer is set up on this computer.")};
+        return Failure{QStringLiteral("no default printer is set up on this computer")};
 
-    const auto failed = [&](const QString& form) {
-        return PrintResult{false, form.arg(info.printerName())};
-    };
+    const auto failed = [&](const QString& form) { return Failure{form.arg(info.printerName())}; };
     QPrinter printer(info, QPrinter::HighResolution);
     if (!printer.isValid())
-        return failed(QStringLiteral("The default printer \"%1\" cannot be used."));
+        return failed(QStringLiteral("the default printer \"%1\" cannot be used"));
     printer.setDocName(kDocumentName);
     printer.setCopyCount(1);
     printer.setPageOrientation(QPageLayout::Portrait);
 
     QPainter painter;
     if (!painter.begin(&printer))
-        return failed(QStringLiteral("The default printer \"%1\" did not accept the page."));
+        return failed(QStringLiteral("the default printer \"%1\" did not accept the page"));
     paintPage(painter, image, printer.pageLayout().paintRectPixels(printer.resolution()));
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error)
-        return failed(QStringLiteral("The page could not be sent to the default printer \"%1\"."));
-    return {true, {}};
+        return failed(QStringLiteral("the page could not be sent to the default printer \"%1\""));
+    return {};
 }
 
-PrintResult writePdf(const QImage& image, const QString& path)
+Result<> writePdf(const QImage& image, const QString& path)
 {
-    const QString shownPath = QDir::toNativeSeparators(path);
     if (image.isNull())
-        return {false, QStringLiteral("There is no picture of the window to save.")};
+        return Failure{QStringLiteral("there is no picture of the window to save")};
     if (path.isEmpty())
-        return {false, QStringLiteral("No file name was given for the PDF file.")};
+        return Failure{QStringLiteral("no file name was given for the PDF file")};
 
     // The page is made in memory first; the file is then replaced as a whole
     // or not at all, so a full disk never leaves a cut-off report behind under
@@ -99,7 +91,8 @@ PrintResult writePdf(const QImage& image, const QString& path)
                                      QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
 
     const auto failed = [&](const QString& why) {
-        return PrintResult{false, QStringLiteral("Cannot write %1:\n%2.").arg(shownPath, why)};
+        return Failure{
+            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why)};
     };
     QPainter painter;
     if (!painter.begin(&writer))
@@ -107,9 +100,7 @@ PrintResult writePdf(const QImage& image, const QString& path)
     paintPage(painter, image, writer.pageLayout().paintRectPixels(writer.resolution()));
     if (!painter.end())
         return failed(QStringLiteral("the PDF page could not be finished"));
-    if (const std::optional<QString> why = writeWholeFile(path, pdf.data()))
-        return failed(*why);
-    return {true, {}};
+    return writeWholeFile(path, pdf.data());
 }
 
 } // namespace useropts

@@ -85,9 +85,4 @@ constexpr bool layoutIsConsistent()
 }
 static_assert(layoutIsConsistent());
 
-constexpr const LineFormat& lineFormatFor(Field field)
-{
-    return kDataLines[static_cast<std::size_t>(field)];
-}
-
 } // namespace useropts

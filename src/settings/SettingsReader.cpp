@@ -9,24 +9,24 @@
 
 namespace useropts {
 
-std::optional<QString> timeOutFromFile(QStringView fileValue)
+Result<QString> timeOutFromFile(QStringView fileValue)
 {
-    const auto number = readLeadingNumber(fileValue);
-    if (!number)
-        return std::nullopt;
-    return plainNumberText(*number);
+    const Result<double> number = readLeadingNumber(fileValue);
+    if (!number.ok())
+        return number.failure();
+    return plainNumberText(number.value());
 }
 
 namespace {
 
-ReadFailure failure(int line, QString reason)
+Failure failure(int line, QString reason)
 {
-    return ReadFailure{line, std::move(reason)};
+    return Failure{std::move(reason), line};
 }
 
 // Applies one line's value to its field, or says why it cannot.
-std::optional<ReadFailure> applyLine(const LineFormat& format, const QByteArray& line,
-                                     EditorFields& fields, const ReadOptions& options)
+Result<> applyLine(const LineFormat& format, const QByteArray& line, EditorFields& fields,
+                   const ReadOptions& options)
 {
     // The gateway line ends in a blank that is not part of the address.
     const qsizetype minimum =
@@ -48,10 +48,10 @@ std::optional<ReadFailure> applyLine(const LineFormat& format, const QByteArray&
         fields.text(format.field) = Charset::decode(value);
         break;
     case ValueForm::Password: {
-        const CipherBytes plain = decryptCodes(value);
+        const Result<QString> plain = Decrypt(Charset::decode(value));
         if (!plain.ok())
-            return failure(format.line, describeDecryptFailure(value, plain.failedPosition));
-        fields.text(format.field) = Charset::decode(plain.bytes);
+            return failure(format.line, plain.failure().reason);
+        fields.text(format.field) = plain.value();
         break;
     }
     case ValueForm::Address:
@@ -59,14 +59,14 @@ std::optional<ReadFailure> applyLine(const LineFormat& format, const QByteArray&
         fields.text(format.field) = NiceIP(Charset::decode(value));
         break;
     case ValueForm::TimeOut: {
-        const auto shown = timeOutFromFile(Charset::decode(value));
-        if (!shown) {
+        const Result<QString> shown = timeOutFromFile(Charset::decode(value));
+        if (!shown.ok()) {
             return failure(format.line,
                            QStringLiteral("the time-out on line %1 is a number too large to "
                                           "represent")
                                .arg(format.line));
         }
-        fields.text(format.field) = *shown;
+        fields.text(format.field) = shown.value();
         break;
     }
     case ValueForm::ComputerName:
@@ -79,40 +79,30 @@ std::optional<ReadFailure> applyLine(const LineFormat& format, const QByteArray&
         fields.choice(format.field) = value == "FULL" ? 1 : 0;
         break;
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
 
-ReadOutcome readSettings(const QByteArray& bytes, EditorFields& fields, const ReadOptions& options)
+Result<> readSettings(const QByteArray& bytes, EditorFields& fields, const ReadOptions& options)
 {
-    ReadOutcome outcome;
     LineReader lines(bytes);
-    int lineNumber = 0;
-    for (; lineNumber < kFirstDataLine - 1; ++lineNumber) {
-        if (lines.atEnd()) {
-            outcome.failure = failure(
-                lineNumber + 1, QStringLiteral("the file ends before line %1").arg(lineNumber + 1));
-            return outcome;
-        }
+    for (int line = 1; line < kFirstDataLine; ++line) {
+        if (lines.atEnd())
+            return failure(line, QStringLiteral("the file ends before line %1").arg(line));
         lines.next();
     }
     for (const LineFormat& format : kDataLines) {
         if (lines.atEnd()) {
-            outcome.failure = failure(
-                format.line, QStringLiteral("the file ends before line %1").arg(format.line));
-            return outcome;
+            return failure(format.line,
+                           QStringLiteral("the file ends before line %1").arg(format.line));
         }
-        const QByteArray line = lines.next();
-        if (auto failed = applyLine(format, line, fields, options)) {
-            outcome.failure = std::move(failed);
-            return outcome;
-        }
-        outcome.lastLineApplied = format.line;
+        if (Result<> applied = applyLine(format, lines.next(), fields, options); !applied.ok())
+            return applied;
         if (options.fieldApplied)
             options.fieldApplied(format.field);
     }
-    return outcome;
+    return {};
 }
 
 } // namespace useropts

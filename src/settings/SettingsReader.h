@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "settings/ComputerName.h"
 #include "settings/EditorFields.h"
 
@@ -7,22 +8,8 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace useropts {
-
-struct ReadFailure
-{
-    int line = 0; // 1-based line at which reading stopped
-    QString reason;
-};
-
-struct ReadOutcome
-{
-    int lastLineApplied = 3; // the fields of lines 4 .. lastLineApplied were set
-    std::optional<ReadFailure> failure;
-    bool ok() const { return !failure; }
-};
 
 struct ReadOptions
 {
@@ -32,14 +19,14 @@ struct ReadOptions
     std::function<void(Field)> fieldApplied;
 };
 
-// Reads lines 4 to 23 into fields, one line at a time. On a failure the
-// fields of earlier lines keep their new values and the failing line and all
-// later ones keep what they held before.
-ReadOutcome readSettings(const QByteArray& bytes, EditorFields& fields,
-                         const ReadOptions& options = {});
+// Reads lines 4 to 23 into fields, one line at a time. On a failure, which
+// names its line, the fields of earlier lines keep their new values and the
+// failing line and all later ones keep what they held before.
+Result<> readSettings(const QByteArray& bytes, EditorFields& fields,
+                      const ReadOptions& options = {});
 
 // The text shown for a line 13 value: the plain form of its leading number.
-// Nothing when the number is too large to represent.
-std::optional<QString> timeOutFromFile(QStringView fileValue);
+// Fails when the number is too large to represent.
+Result<QString> timeOutFromFile(QStringView fileValue);
 
 } // namespace useropts

@@ -17,15 +17,15 @@ QString cardCode(const QString& nicText)
 
 namespace {
 
-WriteFailure failure(const LineFormat& format, QString reason)
+Failure failure(const LineFormat& format, const QString& reason)
 {
-    return WriteFailure{format.line, format.field, std::move(reason)};
+    return Failure{QStringLiteral("line %1 could not be written: %2").arg(format.line).arg(reason),
+                   format.line};
 }
 
 // A carriage return inside a value would end its line early and shift every
 // later setting by a line, for this editor and for the boot menu alike.
-std::optional<WriteFailure> appendLineSafe(const LineFormat& format, const QByteArray& value,
-                                           QByteArray& out)
+Result<> appendLineSafe(const LineFormat& format, const QByteArray& value, QByteArray& out)
 {
     const qsizetype cr = value.indexOf('\r');
     if (cr >= 0) {
@@ -36,30 +36,18 @@ std::optional<WriteFailure> appendLineSafe(const LineFormat& format, const QByte
                                    .arg(format.line));
     }
     out += value;
-    return std::nullopt;
+    return {};
 }
 
-std::optional<WriteFailure> encodeCodes(const LineFormat& format, const QString& text,
-                                        QByteArray& codes)
+Result<> encodeText(const LineFormat& format, const QString& text, QByteArray& out)
 {
-    const auto encoded = Charset::encode(text);
-    if (!encoded)
-        return failure(format, Charset::describeUnencodable(fieldCaption(format.field), text));
-    codes = *encoded;
-    return std::nullopt;
+    const Result<QByteArray> codes = Charset::encode(text, fieldCaption(format.field));
+    if (!codes.ok())
+        return failure(format, codes.failure().reason);
+    return appendLineSafe(format, codes.value(), out);
 }
 
-std::optional<WriteFailure> encodeText(const LineFormat& format, const QString& text,
-                                       QByteArray& out)
-{
-    QByteArray codes;
-    if (auto failed = encodeCodes(format, text, codes))
-        return failed;
-    return appendLineSafe(format, codes, out);
-}
-
-std::optional<WriteFailure> appendValue(const LineFormat& format, const EditorFields& fields,
-                                        QByteArray& out)
+Result<> appendValue(const LineFormat& format, const EditorFields& fields, QByteArray& out)
 {
     switch (format.form) {
     case ValueForm::CardCode:
@@ -69,21 +57,19 @@ std::optional<WriteFailure> appendValue(const LineFormat& format, const EditorFi
     case ValueForm::ComputerName:
         return encodeText(format, fields.text(format.field), out);
     case ValueForm::Password: {
-        QByteArray plain;
-        if (auto failed = encodeCodes(format, fields.text(format.field), plain))
-            return failed;
-        const CipherBytes stored = encryptCodes(plain);
+        const Result<QString> stored = Encrypt(fields.text(format.field));
         if (!stored.ok())
-            return failure(format, describeEncryptFailure(plain, stored.failedPosition));
-        return appendLineSafe(format, stored.bytes, out);
+            return failure(format, stored.failure().reason);
+        return encodeText(format, stored.value(), out);
     }
     case ValueForm::Address:
         return encodeText(format, RawIP(fields.text(format.field)), out);
     case ValueForm::GatewayAddress:
-        if (auto failed = encodeText(format, RawIP(fields.text(format.field)), out))
-            return failed;
+        if (Result<> written = encodeText(format, RawIP(fields.text(format.field)), out);
+            !written.ok())
+            return written;
         out += ' ';
-        return std::nullopt;
+        return {};
     case ValueForm::ZeroOne:
     case ValueForm::BasicFull: {
         const int index = fields.choice(format.field);
@@ -95,17 +81,16 @@ std::optional<WriteFailure> appendValue(const LineFormat& format, const EditorFi
             out += index == 0 ? "0" : "1";
         else
             out += index == 0 ? "BASIC" : "FULL";
-        return std::nullopt;
+        return {};
     }
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
 
-WriteOutcome writeSettings(const EditorFields& fields)
+Result<QByteArray> writeSettings(const EditorFields& fields)
 {
-    WriteOutcome outcome;
     QByteArray out;
     out.reserve(768);
     for (const std::string_view header : kHeaderLines) {
@@ -114,14 +99,11 @@ WriteOutcome writeSettings(const EditorFields& fields)
     }
     for (const LineFormat& format : kDataLines) {
         out.append(format.prefix.data(), static_cast<qsizetype>(format.prefix.size()));
-        if (auto failed = appendValue(format, fields, out)) {
-            outcome.failure = std::move(failed);
-            return outcome;
-        }
+        if (Result<> written = appendValue(format, fields, out); !written.ok())
+            return written.failure();
         out += "\r\n";
     }
-    outcome.bytes = std::move(out);
-    return outcome;
+    return out;
 }
 
 } // namespace useropts

@@ -35,7 +35,9 @@ std::optional<double> readRadixWhole(const std::string& digits, int radix)
 
 } // namespace
 
-std::optional<double> readLeadingNumber(QStringView text)
+namespace {
+
+std::optional<double> leadingNumber(QStringView text)
 {
     // Blanks count nowhere, so drop them before looking at anything else.
     // Only ASCII can take part in a number: anything else ends it.
@@ -103,6 +105,15 @@ std::optional<double> readLeadingNumber(QStringView text)
     if (ec != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return value == 0 ? 0.0 : value;
+}
+
+} // namespace
+
+Result<double> readLeadingNumber(QStringView text)
+{
+    if (const auto number = leadingNumber(text))
+        return *number;
+    return Failure{QStringLiteral("the number is too large to represent")};
 }
 
 QString plainNumberText(double value)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QString>
 #include <QStringView>
-
-#include <optional>
 
 namespace useropts {
 
@@ -12,8 +12,8 @@ namespace useropts {
 // a sign, digits with at most one decimal point and an exponent (E or D);
 // "&H" and "&O" introduce hexadecimal and octal whole numbers; the first
 // character that cannot continue the number ends it; no number at all is 0.
-// Nothing when the number is too large to represent.
-std::optional<double> readLeadingNumber(QStringView text);
+// Fails when the number is too large to represent.
+Result<double> readLeadingNumber(QStringView text);
 
 // The plain decimal form: a minus sign only for negative numbers, no leading
 // zeros, no exponent, no decimal point for a whole number and no trailing

@@ -1,16 +1,12 @@
 #include "ui/EditorLayout.h"
 
-#include "ui/MakerSite.h"
-
 #include <string_view>
 
 namespace useropts {
 
 namespace {
 
-using K = ControlKind;
 using L = Look;
-using E = Entries;
 
 constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignTop;
 constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
@@ -47,91 +43,6 @@ constexpr std::array<LookStyle, 13> kLooks = {{
     {L::TipBar,          kWindowFont,              "#0000C0", "#FFFFC0", kBarCentred, false, true},
 }};
 
-constexpr char kNote[] =
-    "This editor is designed for v5.7 Corvanes and has been untested on other versions.";
-constexpr char kCardNote[] =
-    "Menu defaults to this Network Card if NO card is auto-detected. Ideally select your "
-    "non-autodetecting default here.";
-constexpr char kTipBar[] =
-    "Hold your mouse over over each item to see more information about each item.";
-
-constexpr std::array<ControlRow, 58> kControls = {{
-    // name          kind              parent       left  top   width height caption                     look                entries          tip, picture
-    {"PicHeader",    K::PictureArea,   nullptr,        0,    0, 9735, 2085, nullptr,                    L::HeaderArea,      E::None, nullptr, nullptr},
-    {"imgLogo",      K::Image,         "PicHeader",    0,    0, 1950, 2025, nullptr,                    L::Plain,           E::None, nullptr, ":/artwork/logo.png"},
-    {"Label3",       K::Label,         "PicHeader", 1980,   60, 7710,  495, "Corvane Startup Floppy",   L::HeaderTitle,     E::None, nullptr, nullptr},
-    {"lblSubTitle",  K::Label,         "PicHeader", 2040,  480, 7650,  495, "User Options Editor",      L::HeaderSubTitle,  E::None, nullptr, nullptr},
-    {"lblVersion",   K::Label,         "PicHeader", 2100,  900, 7650,  255, "Version X.X.X",            L::HeaderVersion,   E::None, nullptr, nullptr},
-    {"lblNote",      K::Label,         "PicHeader", 2040, 1140, 7650,  495, kNote,                      L::HeaderNote,      E::None, nullptr, nullptr},
-    {"Label2",       K::Label,         "PicHeader", 4500, 1620, 2805,  270, kMakerSiteHost,             L::WebLink,         E::None, nullptr, nullptr},
-
-    {"cmdNew",       K::PictureButton, nullptr,     5040, 2340,  855,  795, "&New",                     L::PictureButton,   E::None, nullptr, ":/artwork/new.png"},
-    {"cmdOpen",      K::PictureButton, nullptr,     5940, 2340,  855,  795, "&Open",                    L::PictureButton,   E::None, nullptr, ":/artwork/open.png"},
-    {"cmdSave",      K::PictureButton, nullptr,     6840, 2340,  855,  795, "&Save",                    L::PictureButton,   E::None, nullptr, ":/artwork/save.png"},
-    {"cmdPrint",     K::PictureButton, nullptr,     7740, 2340,  855,  795, "&Print",                   L::PictureButton,   E::None, nullptr, ":/artwork/print.png"},
-    {"cmdQuit",      K::PictureButton, nullptr,     8640, 2340,  855,  795, "&Quit",                    L::PictureButton,   E::None, nullptr, ":/artwork/quit.png"},
-
-    {"Frame4",       K::Frame,         nullptr,       60, 2280, 4755, 1335, "Last Used Network Card",   L::FrameCaption,    E::None, nullptr, nullptr},
-    {"Label5",       K::Label,         "Frame4",      60,  240, 4575,  855, kCardNote,                  L::CardNote,        E::None, nullptr, nullptr},
-    {"cmdGetCards",  K::Button,        "Frame4",     120,  900, 1155,  315, "&Update List",             L::Plain,           E::None, nullptr, nullptr},
-    {"cboNIC",       K::EditableChoice,"Frame4",    1320,  900, 3375,  315, "Combo1",                   L::Plain,           E::None, nullptr, nullptr},
-
-    {"Frame1",       K::Frame,         nullptr,       60, 3660, 4755, 1395, "Logon",                    L::FrameCaption,    E::None, nullptr, nullptr},
-    {"Label1(0)",    K::Label,         "Frame1",     600,  300, 1800,  240, "Username:",                L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtUsername",  K::TextField,     "Frame1",    2460,  240, 2175,  300, nullptr,                    L::TextField,       E::None, "Username to logon to the network with", nullptr},
-    {"Label1(1)",    K::Label,         "Frame1",     600,  660, 1800,  240, "Password:",                L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtPassword",  K::TextField,     "Frame1",    2460,  600, 2175,  300, nullptr,                    L::TextField,       E::None, "Password for the above username", nullptr},
-    {"Label1(2)",    K::Label,         "Frame1",     600, 1020, 1800,  240, "Workgroup/Domain:",        L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtDomain",    K::TextField,     "Frame1",    2460,  960, 2175,  300, nullptr,                    L::TextField,       E::None, "Workgroup / Domain name", nullptr},
-
-    {"Frame3",       K::Frame,         nullptr,       60, 5100, 4755, 2475, "TCP/IP Settings",          L::FrameCaption,    E::None, nullptr, nullptr},
-    {"Label1(6)",    K::Label,         "Frame3",     600,  300, 1800,  240, "Enable DHCP:",             L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboDHCP",      K::Choice,        "Frame3",    2460,  240, 2175,  315, nullptr,                    L::Plain,           E::DhcpOrStatic, "Use DHCP Automatic IP configuration?", nullptr},
-    {"Label1(3)",    K::Label,         "Frame3",     600,  660, 1800,  240, "IP Address:",              L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtIP",        K::TextField,     "Frame3",    2460,  600, 2175,  300, nullptr,                    L::TextField,       E::None, "Static IP address to use", nullptr},
-    {"Label1(4)",    K::Label,         "Frame3",     600, 1020, 1800,  240, "Subnet Mask:",             L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtSubnet",    K::TextField,     "Frame3",    2460,  960, 2175,  300, nullptr,                    L::TextField,       E::None, "Static subnet mask to use", nullptr},
-    {"Label1(5)",    K::Label,         "Frame3",     600, 1380, 1800,  240, "Default Gateway:",         L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtGateway",   K::TextField,     "Frame3",    2460, 1320, 2175,  300, nullptr,                    L::TextField,       E::None, "Static Default Gateway to use", nullptr},
-    {"Label1(9)",    K::Label,         "Frame3",     540, 1740, 1860,  240, "DNS Server:",              L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtDNS",       K::TextField,     "Frame3",    2460, 1680, 2175,  300, nullptr,                    L::TextField,       E::None, "Static DNS Server IP Address", nullptr},
-    {"Label1(17)",   K::Label,         "Frame3",     540, 2100, 1860,  240, "WINS Server:",             L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtWINS",      K::TextField,     "Frame3",    2460, 2040, 2175,  300, nullptr,                    L::TextField,       E::None, "Static WINS Server IP address", nullptr},
-
-    {"Frame2",       K::Frame,         nullptr,     4920, 3300, 4755, 4275, "Extra Options",            L::FrameCaption,    E::None, nullptr, nullptr},
-    {"Label1(18)",   K::Label,         "Frame2",      60,  300, 2340,  240, "Network Redirector Type:", L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboRedirector",K::Choice,        "Frame2",    2460,  240, 2175,  315, nullptr,                    L::Plain,           E::BasicOrFull, "BASIC redirector is recommended unless you need domain authenication support, in which case the more memory intensive FULL redirector should be used.", nullptr},
-    {"Label1(11)",   K::Label,         "Frame2",      60,  660, 2340,  240, "Enable Packet Driver:",    L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboPacket",    K::Choice,        "Frame2",    2460,  600, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Enable for GhostCast Support, or other DOS network-based apps", nullptr},
-    {"Label1(12)",   K::Label,         "Frame2",      60, 1020, 2340,  240, "Enable DNS Redirector:",   L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboDNS",       K::Choice,        "Frame2",    2460,  960, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Enables resolves of DNS names to IP addresses", nullptr},
-    {"Label1(13)",   K::Label,         "Frame2",      60, 1380, 2340,  240, "Enable Mouse Driver:",     L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboMouse",     K::Choice,        "Frame2",    2460, 1320, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Do you need Mouse support?", nullptr},
-    {"Label1(14)",   K::Label,         "Frame2",      60, 1740, 2340,  240, "Enable NTFS Script:",      L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboNTFS",      K::Choice,        "Frame2",    2460, 1680, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Execute the NTFS Support script?", nullptr},
-    {"Label1(15)",   K::Label,         "Frame2",      60, 2100, 2340,  240, "Enable CD-ROM Support:",   L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboCD",        K::Choice,        "Frame2",    2460, 2040, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Enable the CD-ROM Driver?", nullptr},
-    {"Label1(7)",    K::Label,         "Frame2",      60, 2460, 2340,  240, "Enable UDMA Support:",     L::FieldCaption,    E::None, nullptr, nullptr},
-    {"cboUDMA",      K::Choice,        "Frame2",    2460, 2400, 2175,  315, nullptr,                    L::Plain,           E::NoOrYes, "Enable UDMA Support? Should speed up HDD access, but may cause perforamce/crashing issues.", nullptr},
-    {"Label1(10)",   K::Label,         "Frame2",     600, 2820, 1800,  240, "Computer Name:",           L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtComputer",  K::TextField,     "Frame2",    2460, 2760, 2175,  300, nullptr,                    L::TextField,       E::None, "Computer Name to use. Any name starting with KZ* will create a random computer name (KZxxxxxx) everytime the disk is booted.", nullptr},
-    {"Label1(16)",   K::Label,         "Frame2",      60, 3180, 2340,  240, "Auto-Execute Command:",    L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtLogon",     K::TextField,     "Frame2",    2460, 3120, 2175,  300, nullptr,                    L::TextField,       E::None, "DOS Command to execute upon completing the Kestrune script. eg: LOGON.BAT and place your LOGON.bat in the A:\\TARNDIR\\FILECOPY folder.", nullptr},
-    {"Label1(8)",    K::Label,         "Frame2",     600, 3540, 1800,  240, "Menu Timeout:",            L::FieldCaption,    E::None, nullptr, nullptr},
-    {"txtTimeOut",   K::TextField,     "Frame2",    2460, 3480, 2175,  300, nullptr,                    L::TextField,       E::None, "Number of seconds to wait until the menu automatically times out.", nullptr},
-
-    {"lblTip",       K::Label,         nullptr,       60, 7680, 9615,  255, kTipBar,                    L::TipBar,          E::None, nullptr, nullptr},
-}};
-
-constexpr std::array<const char*, 26> kTabOrder = {
-    "txtUsername", "txtPassword", "txtDomain",
-    "cboDHCP", "txtIP", "txtSubnet", "txtGateway", "txtDNS", "txtWINS",
-    "cboRedirector", "cboPacket", "cboDNS", "cboMouse", "cboNTFS", "cboCD", "cboUDMA",
-    "txtComputer", "txtLogon", "txtTimeOut",
-    "cmdNew", "cmdOpen", "cmdSave",
-    "cmdQuit", "cmdPrint",
-    "cmdGetCards", "cboNIC",
-};
 // clang-format on
 
 constexpr bool wholePixels(int twips)
@@ -139,26 +50,117 @@ constexpr bool wholePixels(int twips)
     return twips % kTwipsPerPixel == 0;
 }
 
-// Every position must land on a whole pixel, and every container must come
-// before what it holds, so that one pass can build the window.
-constexpr bool controlsAreConsistent()
+constexpr bool holdsControls(ControlKind kind)
 {
-    for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlRow& c = kControls[i];
+    return kind == ControlKind::PictureArea || kind == ControlKind::Frame;
+}
+
+constexpr bool takesFocus(ControlKind kind)
+{
+    return kind == ControlKind::PictureButton || kind == ControlKind::Button ||
+           kind == ControlKind::TextField || kind == ControlKind::Choice ||
+           kind == ControlKind::EditableChoice;
+}
+
+constexpr bool showsSetting(ControlKind kind)
+{
+    return kind == ControlKind::TextField || kind == ControlKind::Choice ||
+           kind == ControlKind::EditableChoice;
+}
+
+template <std::size_t N>
+constexpr std::size_t timesNamed(const std::array<const char*, N>& names, std::string_view name)
+{
+    std::size_t times = 0;
+    for (const char* entry : names)
+        times += name == entry ? 1 : 0;
+    return times;
+}
+
+// The builder makes the window in one pass and hands out controls by row, so
+// the table's own consistency is checked here, when it is compiled.
+
+consteval bool namesAreUnique()
+{
+    for (std::size_t row = 0; row < kEditorControls.size(); ++row) {
+        if (findControlRow(kEditorControls[row].name) != row)
+            return false;
+    }
+    return true;
+}
+static_assert(namesAreUnique(), "two controls share a name");
+
+consteval bool onWholePixels()
+{
+    for (const ControlRow& c : kEditorControls) {
         if (!wholePixels(c.left) || !wholePixels(c.top) || !wholePixels(c.width) ||
             !wholePixels(c.height))
-            return false;
-        if (c.parent == nullptr)
-            continue;
-        bool parentEarlier = false;
-        for (std::size_t j = 0; j < i; ++j)
-            parentEarlier = parentEarlier || std::string_view(kControls[j].name) == c.parent;
-        if (!parentEarlier)
             return false;
     }
     return wholePixels(kClientWidthTwips) && wholePixels(kClientHeightTwips);
 }
-static_assert(controlsAreConsistent());
+static_assert(onWholePixels(), "a position or size falls between two pixels");
+
+consteval bool containersComeFirst()
+{
+    for (std::size_t row = 0; row < kEditorControls.size(); ++row) {
+        const char* parent = kEditorControls[row].parent;
+        if (parent == nullptr)
+            continue;
+        const std::size_t parentRow = findControlRow(parent);
+        if (parentRow >= row || !holdsControls(kEditorControls[parentRow].kind))
+            return false;
+    }
+    return true;
+}
+static_assert(containersComeFirst(), "a control's container is not an earlier area or frame");
+
+consteval bool tabOrderIsComplete()
+{
+    for (const char* name : kEditorTabOrder) {
+        const std::size_t row = findControlRow(name);
+        if (row == kNoRow || !takesFocus(kEditorControls[row].kind) ||
+            timesNamed(kEditorTabOrder, name) != 1)
+            return false;
+    }
+    for (const ControlRow& c : kEditorControls) {
+        if (takesFocus(c.kind) && timesNamed(kEditorTabOrder, c.name) != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(tabOrderIsComplete(),
+              "the tab order names a control that is missing or takes no focus, names one "
+              "twice, or leaves one out");
+
+consteval bool everySettingShown()
+{
+    std::array<const char*, kFieldCount> names{};
+    for (std::size_t i = 0; i < kFieldControls.size(); ++i) {
+        const std::size_t row = findControlRow(kFieldControls[i].name);
+        if (static_cast<std::size_t>(kFieldControls[i].field) != i || row == kNoRow ||
+            !showsSetting(kEditorControls[row].kind))
+            return false;
+        names[i] = kFieldControls[i].name;
+    }
+    for (const ControlRow& c : kEditorControls) {
+        if (showsSetting(c.kind) && timesNamed(names, c.name) != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(everySettingShown(),
+              "the settings are not in Field order, or not each shown by one field or choice");
+
+consteval bool choicesHaveEntries()
+{
+    for (const ControlRow& c : kEditorControls) {
+        if ((c.kind == ControlKind::Choice) != (c.entries != Entries::None))
+            return false;
+    }
+    return true;
+}
+static_assert(choicesHaveEntries(), "a choice without entries, or entries on something else");
 
 constexpr bool looksAreInOrder()
 {
@@ -168,14 +170,9 @@ constexpr bool looksAreInOrder()
     }
     return true;
 }
-static_assert(looksAreInOrder());
+static_assert(looksAreInOrder(), "the looks are not in the order of Look");
 
 } // namespace
-
-std::span<const ControlRow> editorControls()
-{
-    return kControls;
-}
 
 const LookStyle& lookStyle(Look look)
 {
@@ -195,11 +192,6 @@ std::array<const char*, 2> entryTexts(Entries entries)
         break;
     }
     return {nullptr, nullptr};
-}
-
-std::span<const char* const> editorTabOrder()
-{
-    return kTabOrder;
 }
 
 } // namespace useropts

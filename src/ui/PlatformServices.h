@@ -77,11 +77,11 @@ class PlatformServices
     virtual void openUrl(const QUrl& url) = 0;
 
     // One page holding image, on the default printer, without a dialog.
-    virtual PrintResult printImage(const QImage& page) = 0;
-    virtual PrintResult writePdf(const QImage& page, const QString& path) = 0;
+    virtual Result<> printImage(const QImage& page) = 0;
+    virtual Result<> writePdf(const QImage& page, const QString& path) = 0;
 
     // One blocking GET; the window stays painted but takes no input meanwhile.
-    virtual HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;
+    virtual Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;
 };
 
 } // namespace useropts

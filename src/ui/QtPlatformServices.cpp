@@ -119,17 +119,17 @@ void QtPlatformServices::openUrl(const QUrl& url)
     QDesktopServices::openUrl(url);
 }
 
-PrintResult QtPlatformServices::printImage(const QImage& page)
+Result<> QtPlatformServices::printImage(const QImage& page)
 {
     return printOnDefaultPrinter(page);
 }
 
-PrintResult QtPlatformServices::writePdf(const QImage& page, const QString& path)
+Result<> QtPlatformServices::writePdf(const QImage& page, const QString& path)
 {
     return useropts::writePdf(page, path);
 }
 
-HttpResult QtPlatformServices::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+Result<HttpAnswer> QtPlatformServices::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
 {
     return httpGetBlocking(url, timeouts);
 }

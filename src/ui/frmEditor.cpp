@@ -6,20 +6,20 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
-#include "ui/EditorLayoutBuilder.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
 #include "ui/ProgramVersion.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QToolButton>
 #include <QUrl>
+
+#include <utility>
 
 namespace useropts {
 
@@ -42,16 +42,6 @@ QString readWarningText(const QString& path)
            QStringLiteral(" for newer releases of this editor.");
 }
 
-// A clause as a sentence of its own.
-QString asSentence(QString clause)
-{
-    if (!clause.isEmpty())
-        clause[0] = clause[0].toUpper();
-    if (!clause.endsWith(u'.'))
-        clause += u'.';
-    return clause;
-}
-
 // Far beyond any settings file, yet a file that holds no line ends cannot
 // make the editor read for ever.
 constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
@@ -60,31 +50,25 @@ constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
 
 frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
     : QWidget(parent), m_platform(platform), CommonDialog1(platform, this),
-      m_cardDirectory(QCoreApplication::applicationDirPath())
+      m_cardDirectory(QCoreApplication::applicationDirPath()), m_controls(buildEditorLayout(this))
 {
-    buildEditorLayout(this);
-
     for (const Field field : allFields()) {
-        QWidget* control = findChild<QWidget*>(QString::fromLatin1(fieldObjectName(field)));
-        Q_ASSERT(control);
+        QWidget* control = textField(field);
+        if (!control)
+            control = choiceField(field);
         control->setAccessibleName(fieldCaption(field));
-        m_fields[static_cast<std::size_t>(field)] = control;
     }
-    m_picHeader = findChild<QWidget*>(QStringLiteral("PicHeader"));
-    m_label2 = findChild<QLabel*>(QStringLiteral("Label2"));
-    m_lblVersion = findChild<QLabel*>(QStringLiteral("lblVersion"));
 
-    const auto onClick = [this](const char* name, void (frmEditor::*handler)()) {
-        auto* button = findChild<QAbstractButton*>(QString::fromLatin1(name));
-        Q_ASSERT(button);
-        connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+    const std::pair<QAbstractButton*, void (frmEditor::*)()> clicks[] = {
+        {m_controls.cmdNew, &frmEditor::cmdNew_Click},
+        {m_controls.cmdOpen, &frmEditor::cmdOpen_Click},
+        {m_controls.cmdSave, &frmEditor::cmdSave_Click},
+        {m_controls.cmdPrint, &frmEditor::cmdPrint_Click},
+        {m_controls.cmdGetCards, &frmEditor::cmdGetCards_Click},
+        {m_controls.cmdQuit, &frmEditor::cmdQuit_Click},
     };
-    onClick("cmdNew", &frmEditor::cmdNew_Click);
-    onClick("cmdOpen", &frmEditor::cmdOpen_Click);
-    onClick("cmdSave", &frmEditor::cmdSave_Click);
-    onClick("cmdPrint", &frmEditor::cmdPrint_Click);
-    onClick("cmdGetCards", &frmEditor::cmdGetCards_Click);
-    onClick("cmdQuit", &frmEditor::cmdQuit_Click);
+    for (const auto& [button, handler] : clicks)
+        connect(button, &QAbstractButton::clicked, this, handler);
 
     // A pick by the user and a selection made by the program alike.
     QComboBox* dhcp = choiceField(Field::cboDHCP);
@@ -94,17 +78,17 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
 
     // The other header labels and the logo track nothing, so moving over them
     // leaves the hover state as it was.
-    m_picHeader->setMouseTracking(true);
-    m_picHeader->installEventFilter(this);
-    m_label2->setMouseTracking(true);
-    m_label2->installEventFilter(this);
+    m_controls.PicHeader->setMouseTracking(true);
+    m_controls.PicHeader->installEventFilter(this);
+    m_controls.Label2->setMouseTracking(true);
+    m_controls.Label2->installEventFilter(this);
 }
 
 void frmEditor::Form_Load()
 {
     // The order matters: the card list must be loaded before a file names a
     // card, and the defaults fill in only when no file gave a user.
-    m_lblVersion->setText(QStringLiteral("Editor Version ") + programVersion());
+    m_controls.lblVersion->setText(QStringLiteral("Editor Version ") + programVersion());
     show();
     ReadCardData();
     cmdOpen_Click();
@@ -141,7 +125,8 @@ void frmEditor::ReadSettings(const QString& path)
 {
     // Only as far as the last setting: whatever follows, however large, is
     // never read.
-    const FileHead head = readFileHead(path, kLineCount, kMaxSettingsBytes);
+    QByteArray bytes;
+    const Result<> head = readFileHead(path, kLineCount, kMaxSettingsBytes, bytes);
 
     // Each field shows its value as soon as its line is read, so the DHCP
     // choice has set the address fields before they are filled.
@@ -149,15 +134,13 @@ void frmEditor::ReadSettings(const QString& path)
     ReadOptions options;
     options.random = m_random;
     options.fieldApplied = [this, &values](Field field) { applyField(field, values); };
-    const ReadOutcome outcome = readSettings(head.bytes, values, options);
+    const Result<> read = readSettings(bytes, values, options);
 
-    // A file that could not be read is the cause, whatever the lines it gave lack.
-    std::optional<QString> why = head.failure;
-    if (!why && !outcome.ok())
-        why = outcome.failure->reason;
-    if (why) {
+    // A file that could not be read is the cause, whatever its lines lack.
+    const Result<>& outcome = head.ok() ? read : head;
+    if (!outcome.ok()) {
         showWarning(QStringLiteral("Error Reading USEROPTS.BAT"),
-                    readWarningText(path) + QStringLiteral("\r\r") + asSentence(*why));
+                    readWarningText(path) + QStringLiteral("\r\r") + outcome.failure().sentence());
     }
 }
 
@@ -173,8 +156,9 @@ void frmEditor::cmdSave_Click()
         showWarning(kNotSavedTitle, kNotSavedText);
         return;
     }
-    if (const auto why = SaveSettings(strSettingsFile)) {
-        showWarning(kNotSavedTitle, kNotSavedText + QStringLiteral("\r\r") + *why);
+    if (const Result<> written = SaveSettings(strSettingsFile); !written.ok()) {
+        showWarning(kNotSavedTitle,
+                    kNotSavedText + QStringLiteral("\r\r") + written.failure().sentence());
         return;
     }
     MessageRequest saved;
@@ -184,21 +168,14 @@ void frmEditor::cmdSave_Click()
     m_platform.message(this, saved);
 }
 
-std::optional<QString> frmEditor::SaveSettings(const QString& path)
+Result<> frmEditor::SaveSettings(const QString& path)
 {
     // The whole file is built first and replaces the old one only once it is
     // complete on disk: a failure leaves the old file exactly as it was.
-    const WriteOutcome built = writeSettings(fields());
-    if (!built.ok()) {
-        return QStringLiteral("Line %1 could not be written: %2.")
-            .arg(built.failure->line)
-            .arg(built.failure->reason);
-    }
-    if (const auto why = writeWholeFile(path, built.bytes)) {
-        return QStringLiteral("%1 could not be written: %2.")
-            .arg(QDir::toNativeSeparators(path), *why);
-    }
-    return std::nullopt;
+    const Result<QByteArray> built = writeSettings(fields());
+    if (!built.ok())
+        return built.failure();
+    return writeWholeFile(path, built.value());
 }
 
 void frmEditor::cboDHCP_Click()
@@ -226,17 +203,17 @@ void frmEditor::Label2_Click()
 
 void frmEditor::Label2_MouseMove()
 {
-    QFont font = m_label2->font();
+    QFont font = m_controls.Label2->font();
     font.setBold(true);
-    m_label2->setFont(font);
+    m_controls.Label2->setFont(font);
     setCursor(Qt::WhatsThisCursor);
 }
 
 void frmEditor::PicHeader_MouseMove()
 {
-    QFont font = m_label2->font();
+    QFont font = m_controls.Label2->font();
     font.setBold(false);
-    m_label2->setFont(font);
+    m_controls.Label2->setFont(font);
     unsetCursor();
 }
 
@@ -281,7 +258,7 @@ QString frmEditor::cardDirectory() const
 
 bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_label2) {
+    if (watched == m_controls.Label2) {
         switch (event->type()) {
         case QEvent::MouseMove:
             // Taken here, so that the header beneath does not undo it.
@@ -294,7 +271,7 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton &&
-                m_label2->rect().contains(mouse->position().toPoint()))
+                m_controls.Label2->rect().contains(mouse->position().toPoint()))
                 Label2_Click();
             event->accept();
             return true;
@@ -302,10 +279,9 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
         default:
             break;
         }
-    } else if (watched == m_picHeader && event->type() == QEvent::MouseMove) {
+    } else if (watched == m_controls.PicHeader && event->type() == QEvent::MouseMove) {
         PicHeader_MouseMove();
-    } else if (watched == m_fields[static_cast<std::size_t>(Field::cboDHCP)] &&
-               event->type() == QEvent::KeyPress) {
+    } else if (watched == choiceField(Field::cboDHCP) && event->type() == QEvent::KeyPress) {
         // The rule sees the selection before the key; if the key changes the
         // selection, the change runs the rule again.
         cboDHCP_KeyPress();
@@ -315,12 +291,12 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 
 QLineEdit* frmEditor::textField(Field field) const
 {
-    return qobject_cast<QLineEdit*>(m_fields[static_cast<std::size_t>(field)]);
+    return m_controls.texts[static_cast<std::size_t>(field)];
 }
 
 QComboBox* frmEditor::choiceField(Field field) const
 {
-    return qobject_cast<QComboBox*>(m_fields[static_cast<std::size_t>(field)]);
+    return m_controls.choices[static_cast<std::size_t>(field)];
 }
 
 void frmEditor::showWarning(const QString& title, const QString& text)

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "common/Result.h"
 #include "settings/ComputerName.h"
 #include "settings/EditorFields.h"
 #include "ui/CommonDialog.h"
+#include "ui/EditorLayoutBuilder.h"
 
 #include <QString>
 #include <QWidget>
 
-#include <array>
 #include <optional>
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 
 namespace useropts {
@@ -47,7 +47,7 @@ class frmEditor : public QWidget
     // its end is reported to the user, and the lines before stay applied.
     void ReadSettings(const QString& path);
     // Writes the fields to path, or says why the file was left as it was.
-    std::optional<QString> SaveSettings(const QString& path);
+    Result<> SaveSettings(const QString& path);
     void ReadCardData();
     void GetCardData();
 
@@ -55,13 +55,9 @@ class frmEditor : public QWidget
     EditorFields fields() const;
     void applyField(Field field, const EditorFields& values);
 
-    // The path of the current settings file, as the last dialog left it.
-    const QString& settingsFile() const { return strSettingsFile; }
-
     void setRandomSource(UnitRandom random);
     void setCardDirectory(const QString& directory);
     QString cardDirectory() const;
-    PlatformServices& platform() { return m_platform; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,10 +73,7 @@ class frmEditor : public QWidget
     UnitRandom m_random = timeSeededUnitRandom;
     QString m_cardDirectory;
 
-    std::array<QWidget*, kFieldCount> m_fields{};
-    QWidget* m_picHeader = nullptr;
-    QLabel* m_label2 = nullptr;
-    QLabel* m_lblVersion = nullptr;
+    EditorControls m_controls;
 };
 
 } // namespace useropts

@@ -2,6 +2,7 @@
 
 #include "cards/CardDownload.h"
 #include "cards/CardFile.h"
+#include "files/WholeFileWriter.h"
 #include "ui/EditorLayout.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -11,8 +12,6 @@
 #include <QComboBox>
 #include <QScopeGuard>
 #include <QUrl>
-
-#include <optional>
 
 namespace useropts {
 
@@ -34,30 +33,27 @@ MessageRequest plainMessage(QString title, QString text, MessageIcon icon)
 void frmEditor::ReadCardData()
 {
     QComboBox* cards = choiceField(Field::cboNIC);
-    const CardFileLoad load = loadCardFile(cardDirectory());
+    QStringList entries;
+    const Result<> load = loadCardFile(cardDirectory(), entries);
 
     // The chosen card is a setting of its own: reloading the list leaves the
     // choice's text as it was. One addItems keeps a long list quick.
     const QString chosen = cards->currentText();
     cards->clear();
-    cards->addItems(load.entries);
+    cards->addItems(entries);
     cards->setCurrentIndex(-1);
     cards->setEditText(chosen);
 
-    switch (load.status) {
-    case CardFileLoad::Status::Loaded:
+    if (load.ok())
         return;
-    case CardFileLoad::Status::Missing:
+    if (load.failure().errorNumber == CardFileError::Missing) {
         GetCardData();
         return;
-    case CardFileLoad::Status::Failed:
-        m_platform.message(this,
-                           plainMessage(QString::fromLatin1(kWindowCaption),
-                                        QStringLiteral("Error Reading CARDDATA.TXT - Error: ") +
-                                            QString::number(load.errorNumber),
-                                        MessageIcon::None));
-        return;
     }
+    m_platform.message(this, plainMessage(QString::fromLatin1(kWindowCaption),
+                                          QStringLiteral("Error Reading CARDDATA.TXT - Error: ") +
+                                              QString::number(load.failure().errorNumber),
+                                          MessageIcon::None));
 }
 
 void frmEditor::GetCardData()
@@ -82,34 +78,31 @@ void frmEditor::GetCardData()
 
     {
         // However the update ends, the button works again afterwards.
-        auto* button = findChild<QAbstractButton*>(QStringLiteral("cmdGetCards"));
+        QAbstractButton* button = m_controls.cmdGetCards;
         button->setEnabled(false);
         const auto enableAgain = qScopeGuard([button] { button->setEnabled(true); });
 
-        HttpResult answer;
-        {
+        const Result<HttpAnswer> answer = [&] {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-            answer = m_platform.httpGet(
+            return m_platform.httpGet(
                 QUrl(QStringLiteral("http://") + host + QStringLiteral("/carddata.txt")),
                 HttpTimeouts{});
-        }
+        }();
 
         // Nothing but a complete card list may replace the one the user has.
-        std::optional<QString> failure;
-        if (!answer.ok())
-            failure = answer.errorText;
-        else
-            failure = notACardList(answer.body, answer.contentType);
-        if (!failure) {
-            failure =
-                replaceCardFile(cardFileForUpdate(cardDirectory()), storedCardList(answer.body));
+        Result<> stored = answer.ok()
+                              ? checkCardList(answer.value().body, answer.value().contentType)
+                              : Result<>(answer.failure());
+        if (stored.ok()) {
+            stored = writeWholeFile(cardFileForUpdate(cardDirectory()),
+                                    storedCardList(answer.value().body));
         }
-        if (failure) {
+        if (!stored.ok()) {
             m_platform.message(
                 this, plainMessage(kNotUpdatedTitle,
-                                   *failure + QStringLiteral("\n\nThe card list was left as "
-                                                             "it was."),
+                                   stored.failure().sentence() +
+                                       QStringLiteral("\n\nThe card list was left as it was."),
                                    MessageIcon::Warning));
             return;
         }

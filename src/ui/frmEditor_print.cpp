@@ -1,6 +1,7 @@
 #include "ui/PlatformServices.h"
 #include "ui/frmEditor.h"
 
+#include <QAbstractButton>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -17,11 +18,6 @@ namespace useropts {
 namespace {
 
 const QString kPrintTitle = QStringLiteral("Print");
-
-// The buttons that have no place on paper, in the order they are hidden and
-// shown again.
-constexpr std::array<const char*, 5> kCommandButtons{"cmdNew", "cmdOpen", "cmdSave", "cmdPrint",
-                                                     "cmdQuit"};
 
 // The stamp's date in the user's long form, its time from a second reading
 // of the clock, 24-hour hours and minutes.
@@ -47,17 +43,16 @@ QString suggestedPdfName(const QString& settingsFileName)
 
 void frmEditor::cmdPrint_Click()
 {
-    auto* lblSubTitle = findChild<QLabel*>(QStringLiteral("lblSubTitle"));
-    auto* lblNote = findChild<QLabel*>(QStringLiteral("lblNote"));
-    auto* lblTip = findChild<QLabel*>(QStringLiteral("lblTip"));
-    std::array<QWidget*, kCommandButtons.size()> buttons{};
-    for (std::size_t i = 0; i < buttons.size(); ++i)
-        buttons[i] = findChild<QWidget*>(QString::fromLatin1(kCommandButtons[i]));
-    if (!lblSubTitle || !lblNote || !lblTip)
-        return;
+    QLabel* lblSubTitle = m_controls.lblSubTitle;
+    QLabel* lblNote = m_controls.lblNote;
+    QLabel* lblTip = m_controls.lblTip;
+    // The buttons that have no place on paper, in the order they are hidden
+    // and shown again.
+    const std::array<QWidget*, 5> buttons{m_controls.cmdNew, m_controls.cmdOpen, m_controls.cmdSave,
+                                          m_controls.cmdPrint, m_controls.cmdQuit};
 
     QImage page;
-    PrintResult printed;
+    Result<> printed;
     {
         const QString subTitle = lblSubTitle->text();
         const QString note = lblNote->text();
@@ -65,10 +60,8 @@ void frmEditor::cmdPrint_Click()
         // Whatever happens while the window wears its report look, it leaves
         // it again before anything else is said.
         const auto restore = qScopeGuard([&] {
-            for (QWidget* button : buttons) {
-                if (button)
-                    button->show();
-            }
+            for (QWidget* button : buttons)
+                button->show();
             lblNote->setText(note);
             lblSubTitle->setText(subTitle);
             lblTip->setText(tip);
@@ -82,16 +75,14 @@ void frmEditor::cmdPrint_Click()
                    QStringLiteral("Filename: ") + CommonDialog1.fileName().toUpper()});
         lblNote->setText(answer.value_or(QString()));
         lblTip->setText(printedAtStamp());
-        for (QWidget* button : buttons) {
-            if (button)
-                button->hide();
-        }
+        for (QWidget* button : buttons)
+            button->hide();
 
         page = grab().toImage();
         // Without a default printer this fails with words of its own.
         printed = m_platform.printImage(page);
     }
-    if (printed.ok)
+    if (printed.ok())
         return;
 
     // The page exists already; offering it as a file keeps the user's notes
@@ -101,7 +92,7 @@ void frmEditor::cmdPrint_Click()
                QStringLiteral("No printer could be used, so the configuration report was not "
                               "printed.\n\n%1\n\nDo you want to save the same one-page report "
                               "as a PDF file instead?")
-                   .arg(printed.errorText),
+                   .arg(printed.failure().sentence()),
                MessageButtons::YesNo, MessageIcon::Warning, MessageAnswer::Yes});
     if (savePdf != MessageAnswer::Yes)
         return;
@@ -115,18 +106,17 @@ void frmEditor::cmdPrint_Click()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
 
-    const PrintResult written = m_platform.writePdf(page, path);
-    if (written.ok)
+    const Result<> written = m_platform.writePdf(page, path);
+    if (written.ok())
         m_platform.message(this, {kPrintTitle,
                                   QStringLiteral("The configuration report was saved to %1.")
                                       .arg(QDir::toNativeSeparators(path)),
                                   MessageButtons::Ok, MessageIcon::Information});
     else
-        m_platform.message(
-            this,
-            {kPrintTitle,
-             QStringLiteral("The configuration report was not saved.\n\n%1").arg(written.errorText),
-             MessageButtons::Ok, MessageIcon::Warning});
+        m_platform.message(this, {kPrintTitle,
+                                  QStringLiteral("The configuration report was not saved.\n\n%1")
+                                      .arg(written.failure().sentence()),
+                                  MessageButtons::Ok, MessageIcon::Warning});
 }
 
 } // namespace useropts

@@ -141,7 +141,8 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     const QStringList normal = lookOf(*m_window);
     QCOMPARE(normal.mid(3), kCommandButtons + kOnPaper);
     m_platform->printerAvailable = printer != "none";
-    m_platform->printAnswer = {printer == "works", printer == "jams" ? "Paper jam" : ""};
+    m_platform->printAnswer =
+        printer == "works" ? Result<>() : Result<>(Failure{printer == "jams" ? "paper jam" : ""});
     m_platform->messageAnswers.enqueue(savePdf);
     const QString savePath = m_dir->filePath(saveAs.value_or(""));
     m_platform->saveAnswers.enqueue(saveAs ? std::optional(savePath) : saveAs);
@@ -184,7 +185,7 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     QVERIFY2(qAbs(aspect - 1.0) < 0.04, qPrintable(QString::number(aspect)));
     // The report page, not the window as it is once put back.
     const QString reference = m_dir->filePath("reference.pdf");
-    QVERIFY(writePdf(m_platform->printedImages[0], reference).ok);
+    QVERIFY(writePdf(m_platform->printedImages[0], reference).ok());
     QCOMPARE(saved, renderFirstPage(reference));
 }
 

@@ -108,12 +108,12 @@ class TestSettingsFile : public QObject
 
 void TestSettingsFile::defaultsWriteTheExpectedFile()
 {
-    const WriteOutcome out = writeSettings(defaultSettings());
+    const Result<QByteArray> out = writeSettings(defaultSettings());
     QVERIFY(out.ok());
-    QCOMPARE(out.bytes, joinLines(kDefaultFileLines));
-    QVERIFY(out.bytes.endsWith("\r\n"));
-    QCOMPARE(out.bytes.count("\r\n"), 23);
-    QVERIFY(out.bytes.contains("192 168 1 254 \r\n"));
+    QCOMPARE(out.value(), joinLines(kDefaultFileLines));
+    QVERIFY(out.value().endsWith("\r\n"));
+    QCOMPARE(out.value().count("\r\n"), 23);
+    QVERIFY(out.value().contains("192 168 1 254 \r\n"));
 }
 
 void TestSettingsFile::randomFieldsRoundTrip()
@@ -153,12 +153,12 @@ void TestSettingsFile::randomFieldsRoundTrip()
         // Passwords short enough that no shift overflows or makes a line end.
         f.txtPassword = QStringLiteral("pw") + QString::number(round);
 
-        const WriteOutcome out = writeSettings(f);
-        QVERIFY2(out.ok(), qPrintable(out.failure ? out.failure->reason : QString()));
+        const Result<QByteArray> out = writeSettings(f);
+        QVERIFY2(out.ok(), qPrintable(out.ok() ? QString() : out.failure().reason));
         EditorFields back;
-        QVERIFY(readSettings(out.bytes, back).ok());
+        QVERIFY(readSettings(out.value(), back).ok());
         QCOMPARE(back, f);
-        QCOMPARE(writeSettings(back).bytes, out.bytes); // byte for byte
+        QCOMPARE(writeSettings(back).value(), out.value()); // byte for byte
     }
 }
 
@@ -172,10 +172,10 @@ void TestSettingsFile::everyCodeSurvivesInATextField()
     }
     f.txtLogon = all;
     f.txtUsername = all;
-    const WriteOutcome out = writeSettings(f);
+    const Result<QByteArray> out = writeSettings(f);
     QVERIFY(out.ok());
     EditorFields back;
-    QVERIFY(readSettings(out.bytes, back).ok());
+    QVERIFY(readSettings(out.value(), back).ok());
     QCOMPARE(back.txtLogon, all);
     QCOMPARE(back.txtUsername, all);
 }
@@ -191,10 +191,10 @@ void TestSettingsFile::everyCodeSurvivesInThePassword()
             EditorFields f = defaultSettings();
             f.txtPassword =
                 QString(position - 1, u'a') + Charset::toUnicode(static_cast<unsigned char>(code));
-            const WriteOutcome out = writeSettings(f);
+            const Result<QByteArray> out = writeSettings(f);
             QVERIFY2(out.ok(), qPrintable(QStringLiteral("code %1 at %2").arg(code).arg(position)));
             EditorFields back;
-            QVERIFY(readSettings(out.bytes, back).ok());
+            QVERIFY(readSettings(out.value(), back).ok());
             QCOMPARE(back.txtPassword, f.txtPassword);
         }
     }
@@ -335,11 +335,10 @@ void TestSettingsFile::failuresStopAtTheirLine()
     QFETCH(int, line);
     const EditorFields before = sentinelFields();
     EditorFields f = before;
-    const ReadOutcome outcome = readSettings(file, f, pinnedRandom());
+    const Result<> outcome = readSettings(file, f, pinnedRandom());
     QVERIFY(!outcome.ok());
-    QCOMPARE(outcome.failure->line, line);
-    QVERIFY(!outcome.failure->reason.isEmpty());
-    QCOMPARE(outcome.lastLineApplied, std::max(3, line - 1));
+    QCOMPARE(outcome.failure().line, line);
+    QVERIFY(!outcome.failure().reason.isEmpty());
 
     // Lines before the failure are set, the failing line and later ones not.
     EditorFields fromGoodFile = before;
@@ -423,9 +422,9 @@ void TestSettingsFile::cardCode()
     QCOMPARE(useropts::cardCode(text), code);
     EditorFields f = defaultSettings();
     f.cboNIC = text;
-    const WriteOutcome out = writeSettings(f);
+    const Result<QByteArray> out = writeSettings(f);
     QVERIFY(out.ok());
-    QVERIFY(out.bytes.contains("\r\nrem NETCARD=" + code.toLatin1() + "\r\n"));
+    QVERIFY(out.value().contains("\r\nrem NETCARD=" + code.toLatin1() + "\r\n"));
 }
 
 void TestSettingsFile::writeFailures_data()
@@ -461,11 +460,10 @@ void TestSettingsFile::writeFailures()
     QFETCH(EditorFields, fields);
     QFETCH(int, line);
     QFETCH(QString, mentions);
-    const WriteOutcome out = writeSettings(fields);
+    const Result<QByteArray> out = writeSettings(fields);
     QVERIFY(!out.ok());
-    QCOMPARE(out.failure->line, line);
-    QVERIFY2(out.failure->reason.contains(mentions), qPrintable(out.failure->reason));
-    QVERIFY(out.bytes.isEmpty()); // nothing half-made to write anywhere
+    QCOMPARE(out.failure().line, line);
+    QVERIFY2(out.failure().reason.contains(mentions), qPrintable(out.failure().reason));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

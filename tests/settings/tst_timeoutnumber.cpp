@@ -87,9 +87,9 @@ void TestTimeoutNumber::shownForm()
 {
     QFETCH(QString, fileValue);
     QFETCH(QString, shown);
-    const auto got = timeOutFromFile(fileValue);
-    QVERIFY(got.has_value());
-    QCOMPARE(*got, shown);
+    const Result<QString> got = timeOutFromFile(fileValue);
+    QVERIFY(got.ok());
+    QCOMPARE(got.value(), shown);
 }
 
 void TestTimeoutNumber::tooLargeIsAFailure_data()
@@ -103,7 +103,7 @@ void TestTimeoutNumber::tooLargeIsAFailure_data()
 void TestTimeoutNumber::tooLargeIsAFailure()
 {
     QFETCH(QString, fileValue);
-    QVERIFY(!timeOutFromFile(fileValue).has_value());
+    QVERIFY(!timeOutFromFile(fileValue).ok());
 }
 
 void TestTimeoutNumber::plainFormReadsBackAsTheSameNumber()
@@ -116,9 +116,9 @@ void TestTimeoutNumber::plainFormReadsBackAsTheSameNumber()
     for (const double value : samples) {
         const QString text = plainNumberText(value);
         QVERIFY2(!text.contains(u'e') && !text.contains(u'E'), qPrintable(text));
-        const auto back = readLeadingNumber(text);
-        QVERIFY2(back.has_value(), qPrintable(text));
-        QCOMPARE(*back, value);
+        const Result<double> back = readLeadingNumber(text);
+        QVERIFY2(back.ok(), qPrintable(text));
+        QCOMPARE(back.value(), value);
     }
 }
 

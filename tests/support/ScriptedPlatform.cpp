@@ -37,23 +37,23 @@ void ScriptedPlatform::openUrl(const QUrl& url)
     openedUrls.append(url);
 }
 
-PrintResult ScriptedPlatform::printImage(const QImage& page)
+Result<> ScriptedPlatform::printImage(const QImage& page)
 {
     printedImages.append(page);
     if (onPrint)
         onPrint(page);
     if (!printerAvailable)
-        return {false, QStringLiteral("No default printer is set up.")};
+        return Failure{QStringLiteral("no default printer is set up")};
     return printAnswer;
 }
 
-PrintResult ScriptedPlatform::writePdf(const QImage& page, const QString& path)
+Result<> ScriptedPlatform::writePdf(const QImage& page, const QString& path)
 {
     pdfPaths.append(path);
     return useropts::writePdf(page, path);
 }
 
-HttpResult ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+Result<HttpAnswer> ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
 {
     httpRequests.append(url);
     if (!httpAnswers.isEmpty())
@@ -65,10 +65,7 @@ HttpResult ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeou
         target.setPort(httpRedirectBase.port());
         return httpGetBlocking(target, httpTimeoutsOverride.value_or(timeouts));
     }
-    HttpResult refused;
-    refused.error = HttpResult::Error::Network;
-    refused.errorText = QStringLiteral("No network in tests: %1").arg(url.toString());
-    return refused;
+    return Failure{QStringLiteral("no network in tests: %1").arg(url.toString())};
 }
 
 void ScriptedPlatform::clearRecords()

@@ -24,12 +24,12 @@ class ScriptedPlatform final : public PlatformServices
     QQueue<std::optional<QString>> openAnswers; // nullopt = Cancel
     QQueue<std::optional<QString>> saveAnswers;
     QQueue<std::optional<QString>> promptAnswers;
-    QQueue<HttpResult> httpAnswers; // used before any redirect below
+    QQueue<HttpAnswer> httpAnswers; // successful answers, used before any redirect below
 
     // Printing: whether a default printer exists and what printing gives.
     // A PDF is always really written, through the real printer code.
     bool printerAvailable = true;
-    PrintResult printAnswer{true, {}};
+    Result<> printAnswer;
 
     // With a base set, HTTP requests go to the same path on that server
     // through the real client, with these time-outs instead of the caller's.
@@ -60,9 +60,9 @@ class ScriptedPlatform final : public PlatformServices
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
-    PrintResult printImage(const QImage& page) override;
-    PrintResult writePdf(const QImage& page, const QString& path) override;
-    HttpResult httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+    Result<> printImage(const QImage& page) override;
+    Result<> writePdf(const QImage& page, const QString& path) override;
+    Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
 
     void clearRecords();
 };

@@ -16,15 +16,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#if defined(Q_OS_LINUX)
 #include <pwd.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <memory>
 
 using namespace useropts;
 using useropts::testing::ScriptedPlatform;
+
+#if defined(Q_OS_LINUX)
 
 namespace {
 
@@ -47,7 +51,7 @@ QByteArray settingsFor(const QString& user)
 {
     EditorFields fields = defaultSettings();
     fields.txtUsername = user;
-    return writeSettings(fields).bytes;
+    return writeSettings(fields).value();
 }
 
 struct stat statOf(const QString& path)
@@ -360,9 +364,8 @@ class TestDiskFaults : public QObject
         auto* cards = m_window->findChild<QComboBox*>("cboNIC");
         QCOMPARE(cards->count(), 1);
 
-        HttpResult answer;
-        answer.status = 200;
-        answer.body = QByteArray("NEWCARD           A card from the site\n").repeated(200);
+        const HttpAnswer answer{
+            QByteArray("NEWCARD           A card from the site\n").repeated(200), "text/plain"};
         m_platform->httpAnswers.enqueue(answer);
         m_platform->clearRecords();
         m_window->cmdGetCards_Click();
@@ -414,6 +417,7 @@ class TestDiskFaults : public QObject
         prepare("sticky", kOpenFolder | S_ISVTX, "USEROPTS.BAT", "sticky\r\n", kAllReadWrite, 0);
         prepare("program", kLockedFolder, "CardData.txt", "OLDCARD           Old\r\n",
                 kAllReadWrite, 0);
+        prepare("private", kOpenFolder, "CardData.txt", "OLDCARD           Old\r\n", 0600, 0);
 
         // A copy of this binary where nobody may run it: the build folder may
         // lie under a home that only root can enter.
@@ -426,7 +430,7 @@ class TestDiskFaults : public QObject
         env.insert("XDG_RUNTIME_DIR", m_dir->path());
         child.setProcessEnvironment(env);
         const QStringList childSlots{"readOnlyFileChild", "lockedFolderChild", "stickyFolderChild",
-                                     "lockedProgramFolderChild"};
+                                     "lockedProgramFolderChild", "unreadableCardListChild"};
         child.start(runuser, QStringList{"-u", "nobody", "--", copy} + childSlots);
         QVERIFY(child.waitForFinished(60000));
         const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
@@ -482,17 +486,42 @@ class TestDiskFaults : public QObject
         if (folder.isEmpty())
             QSKIP("Runs only in the copy that asOrdinaryUser starts.");
         m_window->setCardDirectory(folder + "/program");
-        HttpResult answer;
-        answer.status = 200;
-        answer.body = "NEWCARD           New\n";
-        m_platform->httpAnswers.enqueue(answer);
+        m_platform->httpAnswers.enqueue({"NEWCARD           New\n", "text/plain"});
         m_platform->clearRecords();
         m_window->cmdGetCards_Click();
         QCOMPARE(titles(), (QStringList{"Connect to www.corvane.example", "Update"}));
         QCOMPARE(contents(folder + "/program/CardData.txt"), "NEWCARD           New\r\r\n");
         QCOMPARE(m_window->findChild<QComboBox*>("cboNIC")->itemText(0), "NEWCARD - New");
     }
+
+    void unreadableCardListChild()
+    {
+        const QString folder = qEnvironmentVariable(kChildFolder);
+        if (folder.isEmpty())
+            QSKIP("Runs only in the copy that asOrdinaryUser starts.");
+        m_window->setCardDirectory(folder + "/private");
+        m_platform->clearRecords();
+        m_window->ReadCardData();
+        QCOMPARE(titles(), QStringList{"User Options Editor"});
+        QCOMPARE(m_platform->messages.first().text, "Error Reading CARDDATA.TXT - Error: 70");
+    }
 };
+
+#else
+
+class TestDiskFaults : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void notOnThisSystem()
+    {
+        QSKIP("Pipes, devices, owners, hard links and a small file system to fill are made the "
+              "Linux way.");
+    }
+};
+
+#endif
 
 QTEST_MAIN(TestDiskFaults)
 #include "tst_diskfaults.moc"
