@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace useropts {
 
@@ -63,45 +64,12 @@ class ChoiceList final : public QComboBox
     bool m_listReady = false;
 };
 
-// The class each kind of control is made as.
-template <ControlKind> struct WidgetOf;
-template <> struct WidgetOf<ControlKind::PictureArea>
-{
-    using type = QFrame;
-};
-template <> struct WidgetOf<ControlKind::Image>
-{
-    using type = QLabel;
-};
-template <> struct WidgetOf<ControlKind::Label>
-{
-    using type = QLabel;
-};
-template <> struct WidgetOf<ControlKind::Frame>
-{
-    using type = QGroupBox;
-};
-template <> struct WidgetOf<ControlKind::PictureButton>
-{
-    using type = QToolButton;
-};
-template <> struct WidgetOf<ControlKind::Button>
-{
-    using type = QPushButton;
-};
-template <> struct WidgetOf<ControlKind::TextField>
-{
-    using type = QLineEdit;
-};
-template <> struct WidgetOf<ControlKind::Choice>
-{
-    using type = QComboBox;
-};
-template <> struct WidgetOf<ControlKind::EditableChoice>
-{
-    using type = QComboBox;
-};
-template <ControlKind Kind> using Widget = typename WidgetOf<Kind>::type;
+// The class each kind of control is made as, in the order of ControlKind.
+using WidgetClasses = std::tuple<QFrame, QLabel, QLabel, QGroupBox, QToolButton, QPushButton,
+                                 QLineEdit, QComboBox, QComboBox>;
+static_assert(std::tuple_size_v<WidgetClasses> == std::size_t(ControlKind::EditableChoice) + 1);
+template <ControlKind Kind>
+using Widget = std::tuple_element_t<static_cast<std::size_t>(Kind), WidgetClasses>;
 
 // The families behind the layout's faces, looked up once for the window.
 struct Families
