@@ -27,6 +27,7 @@ class tst_CardUpdate : public QObject
     void update();
     void missingFileAtStartup_data();
     void missingFileAtStartup();
+    void unreadableFileReportsNumber_data();
     void unreadableFileReportsNumber();
 
   private:
@@ -280,14 +281,30 @@ void tst_CardUpdate::missingFileAtStartup()
              accept ? QStringList{"CardData.txt"} : QStringList());
 }
 
+void tst_CardUpdate::unreadableFileReportsNumber_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("number");
+    QTest::newRow("a folder of that name") << "folder" << 75;
+#if defined(Q_OS_LINUX)
+    // A file that opens but fails as soon as it is read.
+    QTest::newRow("read error") << "read error" << 57;
+#endif
+}
+
 void tst_CardUpdate::unreadableFileReportsNumber()
 {
-    QVERIFY(QDir().mkdir(m_dir->filePath("CARDDATA.TXT")));
+    QFETCH(QString, kind);
+    QFETCH(int, number);
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(m_dir->filePath("CARDDATA.TXT")));
+    else
+        QVERIFY(QFile::link("/proc/self/mem", m_dir->filePath("CARDDATA.TXT")));
     m_window->ReadCardData();
     QCOMPARE(m_platform->messages.size(), 1);
     const MessageRequest& error = m_platform->messages[0];
     QCOMPARE(error.title, "User Options Editor");
-    QCOMPARE(error.text, "Error Reading CARDDATA.TXT - Error: 75");
+    QCOMPARE(error.text, "Error Reading CARDDATA.TXT - Error: " + QString::number(number));
     QCOMPARE(error.buttons, MessageButtons::Ok);
     QCOMPARE(error.icon, MessageIcon::None);
 }

@@ -196,6 +196,9 @@ class TestDiskFaults : public QObject
         QTest::newRow("huge file") << "huge" << QString();
         QTest::newRow("no line end in 20 MB") << "endless"
                                               << "Its first 23 lines are longer than 16 MB in all.";
+        // A file that opens but fails as soon as it is read.
+        QTest::newRow("read error") << "read error"
+                                    << "Reading it failed part way: Input/output error.";
     }
 
     void openOddFile()
@@ -208,6 +211,8 @@ class TestDiskFaults : public QObject
             QCOMPARE(::mkfifo(path8.constData(), 0600), 0);
         } else if (kind == "device") {
             QVERIFY(QFile::link("/dev/zero", path));
+        } else if (kind == "read error") {
+            QVERIFY(QFile::link("/proc/self/mem", path));
         } else {
             QVERIFY(writeFile(path, kind == "huge" ? settingsFor("from a huge file") : ""));
             QCOMPARE(::truncate(path8.constData(), kind == "huge" ? 200 << 20 : 20 << 20), 0);
@@ -388,7 +393,7 @@ class TestDiskFaults : public QObject
 
     // Root may write anything, so these saves run in a copy of this binary as
     // the unprivileged user "nobody", in folders prepared here:
-    //   readonly/  a file nobody may not write
+    //   readonly/  nobody's own file, made read-only
     //   locked/    nobody's own file in a folder where nobody may not create files
     //   sticky/    root's 0666 file in a sticky folder open to all, as /tmp is
     //   program/   root's 0666 card list in a program folder nobody may not write
@@ -412,7 +417,7 @@ class TestDiskFaults : public QObject
                      0);
         };
         QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), kOpenFolder), 0);
-        prepare("readonly", kOpenFolder, "USEROPTS.BAT", "read-only\r\n", kAllRead, 0);
+        prepare("readonly", kOpenFolder, "USEROPTS.BAT", "read-only\r\n", kAllRead, nobodyId());
         prepare("locked", kLockedFolder, "USEROPTS.BAT", "locked\r\n", 0644, nobodyId());
         prepare("sticky", kOpenFolder | S_ISVTX, "USEROPTS.BAT", "sticky\r\n", kAllReadWrite, 0);
         prepare("program", kLockedFolder, "CardData.txt", "OLDCARD           Old\r\n",

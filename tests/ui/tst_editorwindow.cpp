@@ -2,17 +2,20 @@
 #include "settings/EditorFields.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/ExistingPath.h"
+#include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -375,6 +378,31 @@ class TestEditorWindow : public QObject
         QTest::keyClick(cards->lineEdit(), Qt::Key_Return);
         QCOMPARE(cards->currentText(), "el3");
         QCOMPARE(cards->count(), 1);
+    }
+
+    // The desktop's own file dialogs, shut from a timer as soon as they show:
+    // they list only files of the one name, and the save dialog saves.
+    void realFileDialogs()
+    {
+        QtPlatformServices desktop;
+        QStringList seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                seen << dialog->windowTitle() + " | " + dialog->nameFilters().join(";;") + " | " +
+                            (dialog->acceptMode() == QFileDialog::AcceptSave ? "save" : "open");
+                dialog->reject();
+            }
+        });
+        closer.start(10);
+        const QString filter = "USEROPTS.BAT|USEROPTS.BAT";
+        QCOMPARE(desktop.openFileName(nullptr, {"Open USEROPTS.BAT to modify", {}, filter}),
+                 std::nullopt);
+        QCOMPARE(desktop.saveFileName(nullptr, {"Save USEROPTS.BAT", pathOf("X.BAT"), filter}),
+                 std::nullopt);
+        QCOMPARE(seen,
+                 (QStringList{"Open USEROPTS.BAT to modify | USEROPTS.BAT (USEROPTS.BAT) | open",
+                              "Save USEROPTS.BAT | USEROPTS.BAT (USEROPTS.BAT) | save"}));
     }
 
     void tabVisitsTheFieldsInOrder()
