@@ -2,7 +2,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 EDITOR_BIN := $(BUILD_DIR)/bin/useropts-editor
 
-.PHONY: run test build packages configure clean fuzz bench sanitize format format-check
+.PHONY: run test build packages configure clean fuzz bench sanitize format format-check install package
 
 packages:
 	@sh scripts/ensure-packages.sh
@@ -39,6 +39,18 @@ fuzz:
 bench:
 	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time python3
 	@sh scripts/bench.sh
+
+# Installs into CMAKE_INSTALL_PREFIX (/usr/local unless configured otherwise),
+# below DESTDIR when it is set.
+install: build
+	@cmake --install $(BUILD_DIR)
+
+# A Debian package of the program, installed under /usr; prints its path.
+package: build
+	@sh scripts/ensure-packages.sh dpkg-dev file
+	@rm -rf $(BUILD_DIR)/package
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null
+	@ls $(BUILD_DIR)/package/*.deb
 
 # Our C++ sources as clang-format writes them; the check only lists the files
 # that differ and fails if there are any.

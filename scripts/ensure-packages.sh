@@ -6,7 +6,9 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf $*"
+fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf
+desktop-file-utils appstream mtools dosfstools $*"
+PACKAGES="$PACKAGES python3-pyatspi at-spi2-core dbus" # the test that reads the window over AT-SPI
 
 missing=""
 for p in $PACKAGES; do

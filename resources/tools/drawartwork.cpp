@@ -1,14 +1,20 @@
-// Draws the editor's artwork: the window icon in three sizes, the header
-// logo and the five command button pictures.
+// Draws the editor's artwork: the header logo and the five command button
+// pictures, each at one, two and three device pixels per pixel (NAME.png,
+// NAME@2x.png, NAME@3x.png), and the window icon at the icon theme's sizes
+// and as a scalable drawing (icons/useropts-editor-SIZE.png and .svg).
 //
 // The small pictures are pixel art: each is written below as rows of
 // palette letters, so every pixel is placed by hand and nothing is left to
-// a scaler or to antialiasing at 16 and 24 pixels. The larger disks and the
-// logo are drawn from proportions instead.
+// a scaler or to antialiasing at 16 and 24 pixels. Their larger forms are
+// enlarged from those rows by Scale2x and Scale3x, which keep every edge hard
+// and the palette as it is and only round off the stairs of a diagonal. The
+// disks of the window icon and the logo are drawn from proportions instead,
+// so they are drawn afresh at each size.
 //
 // Usage: drawartwork OUTPUT_DIRECTORY
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,11 +22,13 @@
 #include <QPainterPath>
 #include <QTextStream>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -89,21 +97,22 @@ int paletteIndex(char key)
     return -1;
 }
 
-// Turns rows of palette letters into a picture. The button pictures keep a
-// 256-colour palette; everything else is true colour.
-QImage fromRows(const char* name, std::span<const std::string_view> rows, int width, int height,
-                bool indexed)
+// A picture as palette indexes, row after row.
+struct Grid
+{
+    int width = 0;
+    int height = 0;
+    std::vector<int> index;
+
+    int at(int x, int y) const { return index[static_cast<std::size_t>(y * width + x)]; }
+};
+
+Grid fromRows(const char* name, std::span<const std::string_view> rows, int width, int height)
 {
     if (static_cast<int>(rows.size()) != height)
         fail(QStringLiteral("%1 has %2 rows, expected %3").arg(name).arg(rows.size()).arg(height));
 
-    QImage image(width, height, indexed ? QImage::Format_Indexed8 : QImage::Format_ARGB32);
-    if (indexed) {
-        QList<QRgb> table;
-        for (const Swatch& swatch : kPalette)
-            table.append(swatch.colour);
-        image.setColorTable(table);
-    }
+    Grid grid{width, height, {}};
     for (int y = 0; y < height; ++y) {
         const std::string_view row = rows[static_cast<std::size_t>(y)];
         if (static_cast<int>(row.size()) != width)
@@ -116,6 +125,83 @@ QImage fromRows(const char* name, std::span<const std::string_view> rows, int wi
             const int index = paletteIndex(row[static_cast<std::size_t>(x)]);
             if (index < 0)
                 fail(QStringLiteral("%1 row %2 has an unknown colour letter").arg(name).arg(y));
+            grid.index.push_back(index);
+        }
+    }
+    return grid;
+}
+
+// Scale2x (factor 2) and Scale3x (factor 3): each pixel becomes a block of
+// its own colour, except that a corner of the block takes a neighbour's
+// colour where two neighbours of one colour meet there across a diagonal.
+// Outside the picture counts as the pixel itself.
+Grid enlarge(const Grid& grid, int factor)
+{
+    if (factor == 1)
+        return grid;
+    Grid out{
+        grid.width * factor, grid.height * factor,
+        std::vector<int>(static_cast<std::size_t>(grid.width * grid.height * factor * factor))};
+    for (int y = 0; y < grid.height; ++y) {
+        for (int x = 0; x < grid.width; ++x) {
+            const int e = grid.at(x, y);
+            const auto near = [&](int dx, int dy) {
+                const int nx = x + dx;
+                const int ny = y + dy;
+                return nx < 0 || ny < 0 || nx >= grid.width || ny >= grid.height ? e
+                                                                                 : grid.at(nx, ny);
+            };
+            // A B C
+            // D E F
+            // G H I
+            const int a = near(-1, -1), b = near(0, -1), c = near(1, -1);
+            const int d = near(-1, 0), f = near(1, 0);
+            const int g = near(-1, 1), h = near(0, 1), i = near(1, 1);
+            const bool upLeft = d == b && b != f && d != h;
+            const bool upRight = b == f && b != d && f != h;
+            const bool downLeft = d == h && d != b && h != f;
+            const bool downRight = h == f && d != h && b != f;
+            std::array<int, 9> block{};
+            if (factor == 2) {
+                block = {upLeft ? d : e, upRight ? f : e, downLeft ? d : e, downRight ? f : e};
+            } else {
+                block = {upLeft ? d : e,
+                         (upLeft && e != c) || (upRight && e != a) ? b : e,
+                         upRight ? f : e,
+                         (upLeft && e != g) || (downLeft && e != a) ? d : e,
+                         e,
+                         (upRight && e != i) || (downRight && e != c) ? f : e,
+                         downLeft ? d : e,
+                         (downLeft && e != i) || (downRight && e != g) ? h : e,
+                         downRight ? f : e};
+            }
+            for (int by = 0; by < factor; ++by) {
+                for (int bx = 0; bx < factor; ++bx) {
+                    out.index[static_cast<std::size_t>((y * factor + by) * out.width + x * factor +
+                                                       bx)] =
+                        block[static_cast<std::size_t>(by * factor + bx)];
+                }
+            }
+        }
+    }
+    return out;
+}
+
+// The button pictures keep a 256-colour palette; everything else is true
+// colour.
+QImage toImage(const Grid& grid, bool indexed)
+{
+    QImage image(grid.width, grid.height,
+                 indexed ? QImage::Format_Indexed8 : QImage::Format_ARGB32);
+    if (indexed) {
+        QList<QRgb> table;
+        for (const Swatch& swatch : kPalette)
+            table.append(swatch.colour);
+        image.setColorTable(table);
+    }
+    for (int y = 0; y < grid.height; ++y) {
+        for (int x = 0; x < grid.width; ++x) {
+            const int index = grid.at(x, y);
             if (indexed)
                 image.setPixel(x, y, static_cast<uint>(index));
             else
@@ -269,35 +355,33 @@ constexpr std::array<std::string_view, 16> kQuit{
 };
 // clang-format on
 
-// The disk drawn from proportions, for the sizes where hand-placed pixels
-// would be a chore. Everything snaps to whole pixels.
-QImage drawFloppy(int size)
+struct Box
 {
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(kClear);
+    QRect rect;
+    QRgb colour;
+};
 
-    const int edge = size >= 64 ? 2 : 1;
-    const int chamfer = size / 8;
+// The disk drawn from proportions, for the sizes where hand-placed pixels
+// would be a chore: its body, a square with the top right corner cut off and
+// a lit edge at the top and left, and what lies on it. Everything snaps to
+// whole pixels. The outline grows with the disk, one pixel for every 32.
+struct Floppy
+{
+    int size = 0;
+    int edge = 0;
+    int chamfer = 0;
+    std::vector<Box> parts; // in painting order
+};
+
+Floppy planFloppy(int size)
+{
+    Floppy disk{size, std::max(1, size / 32), size / 8, {}};
+    const int edge = disk.edge;
     const auto scaled = [size](double fraction) {
         return static_cast<int>(std::lround(fraction * size));
     };
-
-    // Body: a square with the top right corner cut off.
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const int diagonal = x - y - (size - 1 - chamfer);
-            if (diagonal > 0)
-                continue;
-            const bool onEdge =
-                x < edge || y < edge || x >= size - edge || y >= size - edge || diagonal > -edge;
-            const bool lit = x < 2 * edge || y < 2 * edge;
-            image.setPixel(x, y, onEdge ? kDiskOutline : (lit ? kDiskHighlight : kDiskBlue));
-        }
-    }
-
-    QPainter painter(&image);
-    const auto box = [&painter](int left, int top, int right, int bottom, QRgb colour) {
-        painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(colour));
+    const auto box = [&disk](int left, int top, int right, int bottom, QRgb colour) {
+        disk.parts.push_back({QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), colour});
     };
 
     // Shutter with its window onto the disk.
@@ -315,16 +399,71 @@ QImage drawFloppy(int size)
     const int labelRight = size - scaled(0.16);
     const int labelTop = scaled(0.5);
     box(labelLeft, labelTop, labelRight, size - edge, kWhite);
-    const int pitch = size >= 64 ? 6 : 4;
+    const int pitch = size >= 64 ? size * 6 / 64 : 4;
+    const int rule = std::max(1, size / 64);
     for (int y = labelTop + pitch; y < size - edge - pitch / 2; y += pitch)
-        box(labelLeft + 2 * edge, y, labelRight - 2 * edge, y + 1, kLabelLine);
+        box(labelLeft + 2 * edge, y, labelRight - 2 * edge, y + rule, kLabelLine);
 
     // Write-protect and density holes in the bottom corners.
     const int hole = 2 * edge;
     const int holeTop = size - edge - 2 * edge - hole;
     box(edge + edge, holeTop, edge + edge + hole, holeTop + hole, kDiskOutline);
     box(size - 2 * edge - hole, holeTop, size - 2 * edge, holeTop + hole, kDiskOutline);
+    return disk;
+}
+
+QImage drawFloppy(int size)
+{
+    const Floppy disk = planFloppy(size);
+    const int edge = disk.edge;
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(kClear);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const int diagonal = x - y - (size - 1 - disk.chamfer);
+            if (diagonal > 0)
+                continue;
+            const bool onEdge =
+                x < edge || y < edge || x >= size - edge || y >= size - edge || diagonal > -edge;
+            const bool lit = x < 2 * edge || y < 2 * edge;
+            image.setPixel(x, y, onEdge ? kDiskOutline : (lit ? kDiskHighlight : kDiskBlue));
+        }
+    }
+    QPainter painter(&image);
+    for (const Box& part : disk.parts)
+        painter.fillRect(part.rect, QColor(part.colour));
     return image;
+}
+
+// The same disk as a scalable drawing, on the grid of the 64-pixel one; the
+// cut corner is a true diagonal here rather than a stair of pixels.
+QByteArray floppySvg()
+{
+    const Floppy disk = planFloppy(64);
+    const int s = disk.size;
+    const int e = disk.edge;
+    const int c = disk.chamfer;
+    const auto colour = [](QRgb rgb) { return QColor(rgb).name().toLatin1(); };
+    const auto polygon = [&](std::initializer_list<QPoint> points, QRgb rgb) {
+        QByteArray list;
+        for (const QPoint& p : points)
+            list += QByteArray::number(p.x()) + ',' + QByteArray::number(p.y()) + ' ';
+        return "  <polygon points=\"" + list.trimmed() + "\" fill=\"" + colour(rgb) + "\"/>\n";
+    };
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + QByteArray::number(s) +
+                     "\" height=\"" + QByteArray::number(s) + "\" viewBox=\"0 0 " +
+                     QByteArray::number(s) + ' ' + QByteArray::number(s) + "\">\n";
+    svg += polygon({{0, 0}, {s - c, 0}, {s, c}, {s, s}, {0, s}}, kDiskOutline);
+    svg += polygon({{e, e}, {s - c, e}, {s - e, c}, {s - e, s - e}, {e, s - e}}, kDiskHighlight);
+    svg += polygon({{2 * e, 2 * e}, {s - c + e, 2 * e}, {s - e, c}, {s - e, s - e}, {2 * e, s - e}},
+                   kDiskBlue);
+    for (const Box& part : disk.parts) {
+        const QRect& r = part.rect;
+        svg += "  <rect x=\"" + QByteArray::number(r.x()) + "\" y=\"" + QByteArray::number(r.y()) +
+               "\" width=\"" + QByteArray::number(r.width()) + "\" height=\"" +
+               QByteArray::number(r.height()) + "\" fill=\"" + colour(part.colour) + "\"/>\n";
+    }
+    return svg + "</svg>\n";
 }
 
 QPainterPath shield(double left, double top, double right, double shoulder, double tip,
@@ -347,13 +486,14 @@ QPainterPath shield(double left, double top, double right, double shoulder, doub
 }
 
 // The header logo: a dark-blue shield on white, a small disk and the
-// product's initials in white.
-QImage drawLogo()
+// product's initials in white; scale device pixels to each of its 130 x 135.
+QImage drawLogo(int scale)
 {
-    QImage image(130, 135, QImage::Format_RGB32);
+    QImage image(130 * scale, 135 * scale, QImage::Format_RGB32);
     image.fill(kWhite);
 
     QPainter painter(&image);
+    painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(kDiskBlue));
@@ -363,7 +503,8 @@ QImage drawLogo()
     painter.setPen(QPen(QColor(kWhite), 2));
     painter.drawPath(shield(17, 12, 113, 76, 121, 6));
 
-    // A small white disk, pixel-aligned so its edges stay crisp.
+    // A small white disk, on whole pixels at every scale so its edges stay
+    // crisp.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
     const QRect disk(51, 22, 28, 28);
@@ -395,6 +536,24 @@ void save(const QImage& image, const QDir& directory, const QString& name)
     QTextStream(stdout) << QDir::toNativeSeparators(path) << '\n';
 }
 
+void save(const QByteArray& text, const QDir& directory, const QString& name)
+{
+    const QString path = directory.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
+        !file.flush())
+        fail(QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(path)));
+    QTextStream(stdout) << QDir::toNativeSeparators(path) << '\n';
+}
+
+// NAME.png at scale 1, NAME@2x.png and NAME@3x.png above it: the names Qt
+// looks for beside a picture on a screen of that pixel ratio.
+QString atScale(const char* name, int scale)
+{
+    return scale == 1 ? QStringLiteral("%1.png").arg(name)
+                      : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -410,15 +569,40 @@ int main(int argc, char* argv[])
     const QDir directory(arguments.at(1));
     if (!directory.exists())
         fail(QStringLiteral("%1 is not a directory").arg(arguments.at(1)));
+    if (!directory.mkpath(QStringLiteral("icons")))
+        fail(QStringLiteral("cannot make the icons directory in %1").arg(arguments.at(1)));
+    const QDir icons(directory.filePath(QStringLiteral("icons")));
 
-    save(fromRows("floppy-16", kFloppy16, 16, 16, false), directory, "floppy-16.png");
-    save(drawFloppy(32), directory, "floppy-32.png");
-    save(drawFloppy(64), directory, "floppy-64.png");
-    save(drawLogo(), directory, "logo.png");
-    save(fromRows("new", kNew, 24, 23, true), directory, "new.png");
-    save(fromRows("open", kOpen, 24, 23, true), directory, "open.png");
-    save(fromRows("save", kSave, 24, 23, true), directory, "save.png");
-    save(fromRows("print", kPrint, 24, 23, true), directory, "print.png");
-    save(fromRows("quit", kQuit, 16, 16, false), directory, "quit.png");
+    struct PixelArt
+    {
+        const char* name;
+        std::span<const std::string_view> rows;
+        int width;
+        int height;
+        bool indexed;
+    };
+    const std::array<PixelArt, 5> buttons{{
+        {"new", kNew, 24, 23, true},
+        {"open", kOpen, 24, 23, true},
+        {"save", kSave, 24, 23, true},
+        {"print", kPrint, 24, 23, true},
+        {"quit", kQuit, 16, 16, false},
+    }};
+    for (int scale = 1; scale <= 3; ++scale) {
+        save(drawLogo(scale), directory, atScale("logo", scale));
+        for (const PixelArt& art : buttons) {
+            const Grid grid = fromRows(art.name, art.rows, art.width, art.height);
+            save(toImage(enlarge(grid, scale), art.indexed), directory, atScale(art.name, scale));
+        }
+    }
+
+    // The window icon at the sizes of the desktop's icon theme: the smallest
+    // placed by hand, the others drawn to size.
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QImage icon = size == 16 ? toImage(fromRows("floppy-16", kFloppy16, 16, 16), false)
+                                       : drawFloppy(size);
+        save(icon, icons, QStringLiteral("useropts-editor-%1.png").arg(size));
+    }
+    save(floppySvg(), icons, QStringLiteral("useropts-editor.svg"));
     return 0;
 }

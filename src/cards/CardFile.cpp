@@ -2,6 +2,7 @@
 
 #include "cards/CardList.h"
 #include "files/FileKind.h"
+#include "files/WholeFileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,10 +30,26 @@ std::optional<QString> findCardFile(const QString& directory)
     return dir.filePath(*std::min_element(names.cbegin(), names.cend()));
 }
 
+QString cardFolderToRead(const CardPlaces& places)
+{
+    if (places.shipped.isEmpty() || findCardFile(places.own))
+        return places.own;
+    return places.shipped;
+}
+
 QString cardFileForUpdate(const QString& directory)
 {
     return findCardFile(directory).value_or(
         QDir(directory).filePath(QString::fromLatin1(kCardFileName)));
+}
+
+Result<> storeCardList(const QString& folder, const QByteArray& bytes)
+{
+    if (!QDir().mkpath(folder)) {
+        return Failure{QStringLiteral("cannot create the folder %1 for the card list")
+                           .arg(QDir::toNativeSeparators(folder))};
+    }
+    return writeWholeFile(cardFileForUpdate(folder), bytes);
 }
 
 Result<> loadCardFile(const QString& directory, QStringList& entries)

@@ -45,11 +45,9 @@ Result<> openRegularFile(QFile& file, const QString& path)
     return {};
 }
 
-} // namespace
-
-Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByteArray& bytes)
+// A regular file opened for reading, or why not.
+Result<> openForReading(QFile& file, const QString& path)
 {
-    bytes.clear();
     const QFileInfo info(path);
     if (!info.exists()) {
         return Failure{info.isSymLink() ? QStringLiteral("it links to %1, which does not exist")
@@ -58,8 +56,27 @@ Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByte
     }
     if (Result<> regular = requireRegularFile(path); !regular.ok())
         return regular;
+    return openRegularFile(file, path);
+}
+
+} // namespace
+
+Result<QByteArray> readFileStart(const QString& path, qint64 count)
+{
     QFile file;
-    if (Result<> opened = openRegularFile(file, path); !opened.ok())
+    if (Result<> opened = openForReading(file, path); !opened.ok())
+        return opened.failure();
+    QByteArray bytes = file.read(count);
+    if (file.error() != QFileDevice::NoError)
+        return Failure{QStringLiteral("reading it failed: %1").arg(file.errorString())};
+    return bytes;
+}
+
+Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByteArray& bytes)
+{
+    bytes.clear();
+    QFile file;
+    if (Result<> opened = openForReading(file, path); !opened.ok())
         return opened;
 
     const auto failWith = [&](QString reason) {

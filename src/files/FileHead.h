@@ -14,4 +14,7 @@ namespace useropts {
 // lines read before it.
 Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByteArray& bytes);
 
+// The first count bytes of a regular file, or all of a shorter one.
+Result<QByteArray> readFileStart(const QString& path, qint64 count);
+
 } // namespace useropts

@@ -305,11 +305,12 @@ std::optional<QString> replaceWholeFile(const QString& path, const QByteArray& b
 
 #endif
 
-Result<> writeWholeFile(const QString& path, const QByteArray& bytes)
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes, const QString& shownAs)
 {
     if (const auto why = replaceWholeFile(path, bytes)) {
         return Failure{
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), *why)};
+            QStringLiteral("cannot write %1: %2")
+                .arg(shownAs.isEmpty() ? QDir::toNativeSeparators(path) : shownAs, *why)};
     }
     return {};
 }

@@ -18,7 +18,8 @@ namespace useropts {
 // rewritten in place instead: its old content is held in memory and put back
 // on any failure. Pipes, devices and folders are refused untouched.
 //
-// A failure reads "cannot write <path>: <why>".
-Result<> writeWholeFile(const QString& path, const QByteArray& bytes);
+// A failure reads "cannot write <path>: <why>", with shownAs in place of the
+// path where it is given.
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes, const QString& shownAs = {});
 
 } // namespace useropts

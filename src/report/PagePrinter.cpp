@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 
 namespace useropts {
 
@@ -18,21 +19,36 @@ namespace {
 
 const QString kDocumentName = QStringLiteral("Menu Configuration Report");
 
-// The image as large as the page's printable area allows, its aspect kept,
+// The window as large as the page's printable area allows, its aspect kept,
 // centred across the page and starting at the top like a printed form.
-QRectF placeOnPage(const QSize& image, const QRect& paintRect)
+QRectF placeOnPage(const QSize& window, const QRect& paintRect)
 {
-    const QSizeF fitted = QSizeF(image).scaled(QSizeF(paintRect.size()), Qt::KeepAspectRatio);
+    const QSizeF fitted = QSizeF(window).scaled(QSizeF(paintRect.size()), Qt::KeepAspectRatio);
     const qreal left = (paintRect.width() - fitted.width()) / 2.0;
     return {QPointF(left, 0), fitted};
 }
 
 // Paints into an open painter whose origin is the top-left corner of the
 // printable area, which is how both QPrinter and QPdfWriter set it up.
-void paintPage(QPainter& painter, const QImage& image, const QRect& paintRect)
+void paintPage(QPainter& painter, const QPicture& page, const QRect& paintRect)
 {
+    const QRect source = page.boundingRect();
+    const QRectF target = placeOnPage(source.size(), paintRect);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(placeOnPage(image.size(), paintRect), image);
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / source.width(), target.height() / source.height());
+    painter.translate(-source.topLeft());
+    // A picture plays back enlarged by the device's resolution over the
+    // screen's, to keep its size in inches; the page has a size of its own.
+    const QPaintDevice& device = *painter.device();
+    painter.scale(qreal(page.logicalDpiX()) / device.logicalDpiX(),
+                  qreal(page.logicalDpiY()) / device.logicalDpiY());
+    painter.drawPicture(0, 0, page);
+}
+
+bool isBlank(const QPicture& page)
+{
+    return page.isNull() || page.boundingRect().isEmpty();
 }
 
 QPageSize localPaperSize()
@@ -44,9 +60,20 @@ QPageSize localPaperSize()
 
 } // namespace
 
-Result<> printOnDefaultPrinter(const QImage& image)
+QPicture pictureOf(QWidget& widget)
 {
-    if (image.isNull())
+    QPicture picture;
+    QPainter painter(&picture);
+    widget.render(&painter);
+    painter.end();
+    // Placed on the page by the widget's own size, whatever it drew.
+    picture.setBoundingRect(widget.rect());
+    return picture;
+}
+
+Result<> printOnDefaultPrinter(const QPicture& page)
+{
+    if (isBlank(page))
         return Failure{QStringLiteral("there is no picture of the window to print")};
 
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -64,16 +91,16 @@ Result<> printOnDefaultPrinter(const QImage& image)
     QPainter painter;
     if (!painter.begin(&printer))
         return failed(QStringLiteral("the default printer \"%1\" did not accept the page"));
-    paintPage(painter, image, printer.pageLayout().paintRectPixels(printer.resolution()));
+    paintPage(painter, page, printer.pageLayout().paintRectPixels(printer.resolution()));
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error)
         return failed(QStringLiteral("the page could not be sent to the default printer \"%1\""));
     return {};
 }
 
-Result<> writePdf(const QImage& image, const QString& path)
+Result<> writePdf(const QPicture& page, const QString& path)
 {
-    if (image.isNull())
+    if (isBlank(page))
         return Failure{QStringLiteral("there is no picture of the window to save")};
     if (path.isEmpty())
         return Failure{QStringLiteral("no file name was given for the PDF file")};
@@ -97,7 +124,7 @@ Result<> writePdf(const QImage& image, const QString& path)
     QPainter painter;
     if (!painter.begin(&writer))
         return failed(QStringLiteral("the PDF page could not be started"));
-    paintPage(painter, image, writer.pageLayout().paintRectPixels(writer.resolution()));
+    paintPage(painter, page, writer.pageLayout().paintRectPixels(writer.resolution()));
     if (!painter.end())
         return failed(QStringLiteral("the PDF page could not be finished"));
     return writeWholeFile(path, pdf.data());

@@ -2,16 +2,23 @@
 
 #include "common/Result.h"
 
-#include <QImage>
+#include <QPicture>
 #include <QString>
+
+class QWidget;
 
 namespace useropts {
 
-// One page holding image, scaled to fit with its aspect kept, on the system's
-// default printer and without a dialog.
-Result<> printOnDefaultPrinter(const QImage& image);
+// The widget as it looks now, kept as drawing commands rather than pixels:
+// a printer or a PDF file draws it again at its own resolution, with its
+// text as text. The picture's bounding rectangle is the widget's.
+QPicture pictureOf(QWidget& widget);
+
+// One page holding the picture, scaled to fit with its aspect kept, on the
+// system's default printer and without a dialog.
+Result<> printOnDefaultPrinter(const QPicture& page);
 
 // The same page as a PDF file.
-Result<> writePdf(const QImage& image, const QString& path);
+Result<> writePdf(const QPicture& page, const QString& path);
 
 } // namespace useropts

@@ -1,5 +1,6 @@
 #include "ui/EditorLayout.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace useropts {
@@ -161,6 +162,84 @@ consteval bool choicesHaveEntries()
     return true;
 }
 static_assert(choicesHaveEntries(), "a choice without entries, or entries on something else");
+
+constexpr bool sameName(const char* a, const char* b)
+{
+    return a == b || (a && b && std::string_view(a) == b);
+}
+
+constexpr bool isFieldCaption(const ControlRow& c)
+{
+    return c.kind == ControlKind::Label && c.look == Look::FieldCaption;
+}
+
+// A screen reader names every setting by a caption beside it or by its frame,
+// and has a tip or a note to describe it. A caption is drawn as it is
+// written: linked to its field, an '&' in it would become an access key and
+// vanish from view, so none may hold one.
+consteval bool everySettingIsSpoken()
+{
+    std::array<const char*, kFieldCount> controls{};
+    std::array<const char*, kFieldCount> captions{};
+    for (std::size_t i = 0; i < kSpokenCaptions.size(); ++i) {
+        const SpokenCaption& entry = kSpokenCaptions[i];
+        const std::size_t controlRow = findControlRow(entry.control);
+        const std::size_t captionRow = findControlRow(entry.caption);
+        if (controlRow == kNoRow || captionRow == kNoRow ||
+            !showsSetting(kEditorControls[controlRow].kind))
+            return false;
+        const ControlRow& control = kEditorControls[controlRow];
+        const ControlRow& caption = kEditorControls[captionRow];
+        const bool besideIt = isFieldCaption(caption) && sameName(caption.parent, control.parent);
+        const bool itsFrame =
+            caption.kind == ControlKind::Frame && sameName(control.parent, caption.name);
+        if (!(besideIt || itsFrame) ||
+            std::string_view(caption.caption).find('&') != std::string_view::npos)
+            return false;
+        if (entry.note) {
+            const std::size_t noteRow = findControlRow(entry.note);
+            if (noteRow == kNoRow || kEditorControls[noteRow].kind != ControlKind::Label ||
+                !sameName(kEditorControls[noteRow].parent, control.parent))
+                return false;
+        } else if (!control.tip) {
+            return false;
+        }
+        controls[i] = entry.control;
+        captions[i] = entry.caption;
+    }
+    for (const ControlRow& c : kEditorControls) {
+        if (showsSetting(c.kind) && timesNamed(controls, c.name) != 1)
+            return false;
+        if (isFieldCaption(c) && timesNamed(captions, c.name) != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(everySettingIsSpoken(),
+              "a setting without a caption beside it or in its frame, or without a tip or note; "
+              "a field caption that names no setting, or names two; or an '&' in a caption");
+
+consteval bool everyPictureIsNamed()
+{
+    std::array<const char*, kSpokenPictures.size()> named{};
+    for (std::size_t i = 0; i < kSpokenPictures.size(); ++i) {
+        const std::size_t row = findControlRow(kSpokenPictures[i].control);
+        if (row == kNoRow || kEditorControls[row].kind != ControlKind::Image ||
+            std::string_view(kSpokenPictures[i].name).empty())
+            return false;
+        named[i] = kSpokenPictures[i].control;
+    }
+    for (const ControlRow& c : kEditorControls) {
+        if (c.kind == ControlKind::Image && timesNamed(named, c.name) != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(everyPictureIsNamed(), "a picture without a name, or named twice");
+
+// The window icon takes each size from the first file that is large enough.
+static_assert(std::is_sorted(kWindowIconFileSizes.begin(), kWindowIconFileSizes.end()),
+              "the window icon's files are not listed from the smallest up");
 
 constexpr bool looksAreInOrder()
 {

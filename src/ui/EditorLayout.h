@@ -26,8 +26,12 @@ constexpr int twipsToPixels(int twips)
 inline constexpr char kWindowCaption[] = "User Options Editor";
 inline constexpr int kClientWidthTwips = 9735;
 inline constexpr int kClientHeightTwips = 8010;
-inline constexpr std::array<const char*, 3> kWindowIconFiles = {
-    ":/artwork/floppy-16.png", ":/artwork/floppy-32.png", ":/artwork/floppy-64.png"};
+// The window icon in pixels; on a screen of N device pixels to the pixel
+// each size comes from the smallest of the files below that has N times as
+// many, or the largest of them.
+inline constexpr std::array<int, 3> kWindowIconSizes = {16, 32, 64};
+inline constexpr char kWindowIconFile[] = ":/artwork/icons/useropts-editor-%1.png";
+inline constexpr std::array<int, 6> kWindowIconFileSizes = {16, 32, 48, 64, 128, 256};
 
 enum class ControlKind
 {
@@ -45,7 +49,7 @@ enum class ControlKind
 enum class FontFace
 {
     Window,   // the window's default font
-    Standard, // the desktop's standard user-interface face
+    Standard, // the standard dialog face, as the window's but at a size of its own
     Verdana,  // a wide, very legible sans serif
 };
 
@@ -111,7 +115,8 @@ struct ControlRow
     Look look;
     Entries entries;
     const char* tip;     // shown while the pointer rests on the control
-    const char* picture; // resource path of a button's or an image's picture
+    const char* picture; // resource path of a button's or an image's picture at one
+                         // device pixel to the pixel; NAME@2x.png, NAME@3x.png beside it
 };
 
 const LookStyle& lookStyle(Look look);
@@ -249,6 +254,52 @@ inline constexpr std::array<FieldControl, kFieldCount> kFieldControls = {{
     {Field::txtWINS,       "txtWINS"},
 }};
 // clang-format on
+
+// How a screen reader names each setting's control: by the caption beside
+// it, or for the card choice by its frame's, which is linked to it; it reads
+// the control's tip as its description, or a note beside a control without one.
+struct SpokenCaption
+{
+    const char* control;
+    const char* caption; // a field caption beside the control, or the frame that holds it
+    const char* note;    // a label describing a control that has no tip, or nullptr
+};
+
+// clang-format off
+inline constexpr std::array<SpokenCaption, kFieldCount> kSpokenCaptions = {{
+    {"cboNIC",        "Frame4",     "Label5"},
+    {"txtUsername",   "Label1(0)",  nullptr},
+    {"txtPassword",   "Label1(1)",  nullptr},
+    {"txtDomain",     "Label1(2)",  nullptr},
+    {"cboDHCP",       "Label1(6)",  nullptr},
+    {"txtIP",         "Label1(3)",  nullptr},
+    {"txtSubnet",     "Label1(4)",  nullptr},
+    {"txtGateway",    "Label1(5)",  nullptr},
+    {"txtDNS",        "Label1(9)",  nullptr},
+    {"txtWINS",       "Label1(17)", nullptr},
+    {"cboRedirector", "Label1(18)", nullptr},
+    {"cboPacket",     "Label1(11)", nullptr},
+    {"cboDNS",        "Label1(12)", nullptr},
+    {"cboMouse",      "Label1(13)", nullptr},
+    {"cboNTFS",       "Label1(14)", nullptr},
+    {"cboCD",         "Label1(15)", nullptr},
+    {"cboUDMA",       "Label1(7)",  nullptr},
+    {"txtComputer",   "Label1(10)", nullptr},
+    {"txtLogon",      "Label1(16)", nullptr},
+    {"txtTimeOut",    "Label1(8)",  nullptr},
+}};
+// clang-format on
+
+// The pictures, named for a screen reader by what they show.
+struct SpokenPicture
+{
+    const char* control;
+    const char* name;
+};
+
+inline constexpr std::array<SpokenPicture, 1> kSpokenPictures = {{
+    {"imgLogo", "Corvane Startup Floppy logo"},
+}};
 
 inline constexpr std::size_t kNoRow = std::numeric_limits<std::size_t>::max();
 

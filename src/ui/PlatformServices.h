@@ -3,7 +3,7 @@
 #include "cards/HttpFetch.h"
 #include "report/PagePrinter.h"
 
-#include <QImage>
+#include <QPicture>
 #include <QString>
 #include <QUrl>
 
@@ -76,9 +76,10 @@ class PlatformServices
     // Hands the address to the desktop's browser and returns at once.
     virtual void openUrl(const QUrl& url) = 0;
 
-    // One page holding image, on the default printer, without a dialog.
-    virtual Result<> printImage(const QImage& page) = 0;
-    virtual Result<> writePdf(const QImage& page, const QString& path) = 0;
+    // One page holding the picture (pictureOf), on the default printer,
+    // without a dialog.
+    virtual Result<> printPage(const QPicture& page) = 0;
+    virtual Result<> writePdf(const QPicture& page, const QString& path) = 0;
 
     // One blocking GET; the window stays painted but takes no input meanwhile.
     virtual Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;

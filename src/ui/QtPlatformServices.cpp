@@ -119,12 +119,12 @@ void QtPlatformServices::openUrl(const QUrl& url)
     QDesktopServices::openUrl(url);
 }
 
-Result<> QtPlatformServices::printImage(const QImage& page)
+Result<> QtPlatformServices::printPage(const QPicture& page)
 {
     return printOnDefaultPrinter(page);
 }
 
-Result<> QtPlatformServices::writePdf(const QImage& page, const QString& path)
+Result<> QtPlatformServices::writePdf(const QPicture& page, const QString& path)
 {
     return useropts::writePdf(page, path);
 }

@@ -13,8 +13,8 @@ class QtPlatformServices final : public PlatformServices
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
-    Result<> printImage(const QImage& page) override;
-    Result<> writePdf(const QImage& page, const QString& path) override;
+    Result<> printPage(const QPicture& page) override;
+    Result<> writePdf(const QPicture& page, const QString& path) override;
     Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
 };
 

@@ -11,12 +11,14 @@
 #include "ui/ProgramVersion.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QUrl>
 
 #include <utility>
@@ -49,16 +51,10 @@ constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
 } // namespace
 
 frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
-    : QWidget(parent), m_platform(platform), CommonDialog1(platform, this),
-      m_cardDirectory(QCoreApplication::applicationDirPath()), m_controls(buildEditorLayout(this))
+    : QWidget(parent), m_platform(platform),
+      CommonDialog1(platform, this), m_cardPlaces{QCoreApplication::applicationDirPath(), {}},
+      m_controls(buildEditorLayout(this))
 {
-    for (const Field field : allFields()) {
-        QWidget* control = textField(field);
-        if (!control)
-            control = choiceField(field);
-        control->setAccessibleName(fieldCaption(field));
-    }
-
     const std::pair<QAbstractButton*, void (frmEditor::*)()> clicks[] = {
         {m_controls.cmdNew, &frmEditor::cmdNew_Click},
         {m_controls.cmdOpen, &frmEditor::cmdOpen_Click},
@@ -67,8 +63,28 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
         {m_controls.cmdGetCards, &frmEditor::cmdGetCards_Click},
         {m_controls.cmdQuit, &frmEditor::cmdQuit_Click},
     };
-    for (const auto& [button, handler] : clicks)
+    for (const auto& [button, handler] : clicks) {
         connect(button, &QAbstractButton::clicked, this, handler);
+        button->installEventFilter(this); // Return and Enter
+    }
+
+    // The web link without a mouse: F1 anywhere in the window, and the press
+    // action that assistive technology finds on the link, which runs the
+    // first action added to it. The link stays out of the tab order.
+    auto* openMakerSite = new QAction(this);
+    openMakerSite->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(openMakerSite, &QAction::triggered, this, &frmEditor::Label2_Click);
+    addAction(openMakerSite);
+    m_controls.Label2->addAction(openMakerSite);
+
+    // Each setting's tip also shows when the keyboard brings the focus to it.
+    for (const Field field : allFields()) {
+        QWidget* control = textField(field);
+        if (!control)
+            control = choiceField(field);
+        if (!control->toolTip().isEmpty())
+            control->installEventFilter(this);
+    }
 
     // A pick by the user and a selection made by the program alike.
     QComboBox* dhcp = choiceField(Field::cboDHCP);
@@ -84,14 +100,21 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
     m_controls.Label2->installEventFilter(this);
 }
 
-void frmEditor::Form_Load()
+void frmEditor::Form_Load(const QString& file)
 {
     // The order matters: the card list must be loaded before a file names a
     // card, and the defaults fill in only when no file gave a user.
     m_controls.lblVersion->setText(QStringLiteral("Editor Version ") + programVersion());
     show();
     ReadCardData();
-    cmdOpen_Click();
+    if (file.isEmpty()) {
+        cmdOpen_Click();
+    } else {
+        // As if picked in the Open dialog, which offers it next time.
+        strSettingsFile = file;
+        CommonDialog1.setFileName(file);
+        ReadSettings(strSettingsFile);
+    }
     if (textField(Field::txtUsername)->text().isEmpty() &&
         textField(Field::txtPassword)->text().isEmpty())
         NewSettings();
@@ -246,18 +269,23 @@ void frmEditor::setRandomSource(UnitRandom random)
     m_random = std::move(random);
 }
 
-void frmEditor::setCardDirectory(const QString& directory)
+void frmEditor::setCardPlaces(const CardPlaces& places)
 {
-    m_cardDirectory = directory;
+    m_cardPlaces = places;
 }
 
-QString frmEditor::cardDirectory() const
+void frmEditor::setCardDirectory(const QString& directory)
 {
-    return m_cardDirectory;
+    m_cardPlaces = CardPlaces{directory, {}};
 }
 
 bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress &&
+        pressOnEnter(watched, static_cast<const QKeyEvent*>(event)))
+        return true;
+    tipOnKeyboardFocus(watched, event);
+
     if (watched == m_controls.Label2) {
         switch (event->type()) {
         case QEvent::MouseMove:
@@ -287,6 +315,62 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
         cboDHCP_KeyPress();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool frmEditor::pressOnEnter(QObject* watched, const QKeyEvent* key)
+{
+    // Qt's buttons take Return and Enter only in dialogs; here they press a
+    // focused button as Space does, shown pressed for a moment like a button
+    // pressed by its access key. Only the command buttons are watched.
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    const Qt::KeyboardModifiers others =
+        key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+    if (!button || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        others.toInt() != 0)
+        return false;
+    if (!key->isAutoRepeat())
+        button->animateClick();
+    return true;
+}
+
+void frmEditor::tipOnKeyboardFocus(QObject* watched, QEvent* event)
+{
+    auto* control = qobject_cast<QWidget*>(watched);
+    if (!control || control->toolTip().isEmpty())
+        return;
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
+            m_tipAfterKey = control;
+        break;
+    }
+    case QEvent::KeyRelease: {
+        // A tip hides at any key but a modifier, so it waits for the key that
+        // moved the focus to come up; that reaches the control now focused.
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool modifier = key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_ScrollLock;
+        if (m_tipAfterKey == control && !modifier && !key->isAutoRepeat()) {
+            m_tipAfterKey = nullptr;
+            m_keyboardTip = control;
+            // Where a pointer resting on the control's lower left corner shows it.
+            QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())),
+                               control->toolTip(), control);
+        }
+        break;
+    }
+    case QEvent::FocusOut:
+        if (m_keyboardTip == control && QToolTip::text() == control->toolTip())
+            QToolTip::hideText();
+        if (m_keyboardTip == control)
+            m_keyboardTip = nullptr;
+        if (m_tipAfterKey == control)
+            m_tipAfterKey = nullptr;
+        break;
+    default:
+        break;
+    }
 }
 
 QLineEdit* frmEditor::textField(Field field) const

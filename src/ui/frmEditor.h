@@ -1,17 +1,20 @@
 #pragma once
 
+#include "cards/CardFile.h"
 #include "common/Result.h"
 #include "settings/ComputerName.h"
 #include "settings/EditorFields.h"
 #include "ui/CommonDialog.h"
 #include "ui/EditorLayoutBuilder.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <optional>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 
 namespace useropts {
@@ -27,8 +30,9 @@ class frmEditor : public QWidget
   public:
     explicit frmEditor(PlatformServices& platform, QWidget* parent = nullptr);
 
-    // Program start: version, window, card list, first file, defaults.
-    void Form_Load();
+    // Program start: version, window, card list, first file, defaults. With
+    // a file named on the command line, that file is read instead of asking.
+    void Form_Load(const QString& file = {});
 
     void cmdNew_Click();
     void cmdOpen_Click();
@@ -56,8 +60,10 @@ class frmEditor : public QWidget
     void applyField(Field field, const EditorFields& values);
 
     void setRandomSource(UnitRandom random);
+    // Where the card list is read and stored; beside the program unless set.
+    void setCardPlaces(const CardPlaces& places);
+    // The list kept in directory alone, as a copy run from its own folder does.
     void setCardDirectory(const QString& directory);
-    QString cardDirectory() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,15 +71,20 @@ class frmEditor : public QWidget
   private:
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
+    // Return or Enter on a command button: presses it; true if taken.
+    bool pressOnEnter(QObject* watched, const QKeyEvent* key);
+    void tipOnKeyboardFocus(QObject* watched, QEvent* event);
     void showWarning(const QString& title, const QString& text);
 
     PlatformServices& m_platform;
     CommonDialog CommonDialog1;
     QString strSettingsFile;
     UnitRandom m_random = timeSeededUnitRandom;
-    QString m_cardDirectory;
+    CardPlaces m_cardPlaces;
 
     EditorControls m_controls;
+    QPointer<QWidget> m_tipAfterKey; // focused by a key; its tip shows when the key comes up
+    QPointer<QWidget> m_keyboardTip; // showing its tip for the keyboard
 };
 
 } // namespace useropts

@@ -2,7 +2,6 @@
 
 #include "cards/CardDownload.h"
 #include "cards/CardFile.h"
-#include "files/WholeFileWriter.h"
 #include "ui/EditorLayout.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -34,7 +33,7 @@ void frmEditor::ReadCardData()
 {
     QComboBox* cards = choiceField(Field::cboNIC);
     QStringList entries;
-    const Result<> load = loadCardFile(cardDirectory(), entries);
+    const Result<> load = loadCardFile(cardFolderToRead(m_cardPlaces), entries);
 
     // The chosen card is a setting of its own: reloading the list leaves the
     // choice's text as it was. One addItems keeps a long list quick.
@@ -94,10 +93,8 @@ void frmEditor::GetCardData()
         Result<> stored = answer.ok()
                               ? checkCardList(answer.value().body, answer.value().contentType)
                               : Result<>(answer.failure());
-        if (stored.ok()) {
-            stored = writeWholeFile(cardFileForUpdate(cardDirectory()),
-                                    storedCardList(answer.value().body));
-        }
+        if (stored.ok())
+            stored = storeCardList(m_cardPlaces.own, storedCardList(answer.value().body));
         if (!stored.ok()) {
             m_platform.message(
                 this, plainMessage(kNotUpdatedTitle,

@@ -5,11 +5,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QLocale>
-#include <QPixmap>
+#include <QPicture>
 #include <QScopeGuard>
+#include <QTextLayout>
 
 #include <array>
 
@@ -39,6 +39,41 @@ QString suggestedPdfName(const QString& settingsFileName)
     return settings.isAbsolute() ? QDir::toNativeSeparators(settings.dir().filePath(name)) : name;
 }
 
+// As much of text as label shows in whole lines. A note too long for the
+// label ends where its last whole line ends, without an ellipsis: the page
+// holds every word the label's area has room for, in the user's own words,
+// and only the half line that would be cut through is left out.
+QString inWholeLines(const QLabel& label, const QString& text)
+{
+    const QRect area = label.contentsRect();
+    const int flags = int(label.alignment()) | Qt::TextWordWrap | Qt::TextExpandTabs;
+    const auto fits = [&](const QString& shown) {
+        return label.fontMetrics().boundingRect(area, flags, shown).height() <= area.height();
+    };
+    if (fits(text))
+        return text;
+
+    // Lines broken as the label breaks them; a start of the text that ends
+    // where one of them ends is laid out in the same lines.
+    QString laidOut = text;
+    laidOut.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(laidOut, label.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QString shown;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        const QString upToLine = text.left(line.textStart() + line.textLength());
+        if (!fits(upToLine))
+            break;
+        shown = upToLine;
+    }
+    layout.endLayout();
+    return shown;
+}
+
 } // namespace
 
 void frmEditor::cmdPrint_Click()
@@ -51,7 +86,7 @@ void frmEditor::cmdPrint_Click()
     const std::array<QWidget*, 5> buttons{m_controls.cmdNew, m_controls.cmdOpen, m_controls.cmdSave,
                                           m_controls.cmdPrint, m_controls.cmdQuit};
 
-    QImage page;
+    QPicture page;
     Result<> printed;
     {
         const QString subTitle = lblSubTitle->text();
@@ -73,14 +108,14 @@ void frmEditor::cmdPrint_Click()
                    kPrintTitle + QStringLiteral("\r\r") +
                        QStringLiteral("eg: Settings for site XYZ, etc"),
                    QStringLiteral("Filename: ") + CommonDialog1.fileName().toUpper()});
-        lblNote->setText(answer.value_or(QString()));
+        lblNote->setText(inWholeLines(*lblNote, answer.value_or(QString())));
         lblTip->setText(printedAtStamp());
         for (QWidget* button : buttons)
             button->hide();
 
-        page = grab().toImage();
+        page = pictureOf(*this);
         // Without a default printer this fails with words of its own.
-        printed = m_platform.printImage(page);
+        printed = m_platform.printPage(page);
     }
     if (printed.ok())
         return;

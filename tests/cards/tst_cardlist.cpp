@@ -17,6 +17,8 @@ class tst_CardList : public QObject
     void entries();
     void findsFileWhateverItsCase_data();
     void findsFileWhateverItsCase();
+    void installedCopyReadsTheUsersListFirst_data();
+    void installedCopyReadsTheUsersListFirst();
 
   private:
     void writeFile(const QString& name, const QByteArray& bytes);
@@ -113,6 +115,46 @@ void tst_CardList::findsFileWhateverItsCase()
     // An update must replace the very file the next load reads, or the
     // program would go on offering the download.
     QCOMPARE(cardFileForUpdate(m_dir->path()), m_dir->filePath(found ? name : "CardData.txt"));
+}
+
+void tst_CardList::installedCopyReadsTheUsersListFirst_data()
+{
+    QTest::addColumn<bool>("own");     // the user has a list of their own
+    QTest::addColumn<bool>("shipped"); // the installed copy ships one
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the user's own list") << true << true << QStringList{"OWN - "};
+    QTest::newRow("the shipped list") << false << true << QStringList{"SHIPPED - "};
+    QTest::newRow("none anywhere: the download is offered") << false << false << QStringList();
+}
+
+void tst_CardList::installedCopyReadsTheUsersListFirst()
+{
+    QFETCH(bool, own);
+    QFETCH(bool, shipped);
+    QFETCH(QStringList, expected);
+    // The user's data folder does not exist before the first update.
+    const CardPlaces places{m_dir->filePath("home/data"), m_dir->filePath("share")};
+    QVERIFY(QDir(m_dir->path()).mkdir("share"));
+    if (own)
+        QVERIFY(storeCardList(places.own, "OWN\r\n").ok());
+    if (shipped)
+        writeFile("share/CardData.txt", "SHIPPED\r\n");
+
+    QStringList entries;
+    const Result<> load = loadCardFile(cardFolderToRead(places), entries);
+    QCOMPARE(entries, expected);
+    QCOMPARE(load.ok() ? 0 : load.failure().errorNumber,
+             expected.isEmpty() ? CardFileError::Missing : 0);
+
+    // An update always stores the user's own list; the shipped one stays.
+    QVERIFY(storeCardList(places.own, "NEW\r\n").ok());
+    QVERIFY(loadCardFile(cardFolderToRead(places), entries).ok());
+    QCOMPARE(entries, QStringList{"NEW - "});
+    QCOMPARE(QFile::exists(m_dir->filePath("share/CardData.txt")), shipped);
+    // A data folder that cannot be made is said so.
+    writeFile("blocked", "a file where the folder should be");
+    const Result<> blocked = storeCardList(m_dir->filePath("blocked/data"), "X\r\n");
+    QVERIFY(!blocked.ok() && blocked.failure().reason.startsWith("cannot create the folder"));
 }
 
 QTEST_GUILESS_MAIN(tst_CardList)

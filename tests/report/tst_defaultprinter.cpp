@@ -1,6 +1,10 @@
 #include "report/PagePrinter.h"
 #include "report/PdfProbe.h"
+#include "support/ScriptedPlatform.h"
+#include "ui/frmEditor.h"
 
+#include <QLineEdit>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QtTest>
 
@@ -45,6 +49,25 @@ QDir pdfOutputDir()
     return QDir(out.replace("${HOME}", user->pw_dir).replace("${USER}", user->pw_name));
 }
 
+// A scheduler that keeps everything in dir: its socket, queue, spool and
+// logs. It keeps each job's document after printing, so the test can read
+// what the program handed over rather than the driver's picture of it.
+bool writeSchedulerConfig(const QDir& dir)
+{
+    const auto write = [&](const char* name, const QString& text) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+    };
+    return write("cupsd.conf", QString("Listen %1/cups.sock\nBrowsing No\nPreserveJobFiles Yes\n"
+                                       "<Location />\nOrder allow,deny\nAllow all\n</Location>\n")
+                                   .arg(dir.path())) &&
+           write("cups-files.conf",
+                 QString("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
+                         "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/error_log\n"
+                         "AccessLog %1/access_log\nPageLog %1/page_log\nSystemGroup root\n")
+                     .arg(dir.path()));
+}
+
 } // namespace
 #endif
 
@@ -53,23 +76,40 @@ class DefaultPrinterTest : public QObject
     Q_OBJECT
 
   private slots:
+    void initTestCase();
     void noDefaultPrinterIsNeverASuccess();
-    void onePagePrintedOnTheDefaultPrinter();
+    void reportPrintedOnTheDefaultPrinter();
+
+  private:
+    QTemporaryDir m_scheduler;
 };
+
+void DefaultPrinterTest::initTestCase()
+{
+    // Only the test's own scheduler is asked, from the first question on, as
+    // the printing library keeps the server it first asked; and no personal
+    // choice of printer stands in for that scheduler's default.
+    QVERIFY(m_scheduler.isValid());
+    qputenv("CUPS_SERVER", QFile::encodeName(m_scheduler.filePath("cups.sock")));
+    qunsetenv("PRINTER");
+    qunsetenv("LPDEST");
+}
 
 void DefaultPrinterTest::noDefaultPrinterIsNeverASuccess()
 {
     if (!QPrinterInfo::defaultPrinter().isNull())
-        QSKIP("this machine has a default printer");
-    const Result<> result = printOnDefaultPrinter(QImage(64, 48, QImage::Format_RGB32));
+        QSKIP("a default printer is set up");
+    QPicture page;
+    QPainter(&page).drawText(10, 20, "Logon");
+    const Result<> result = printOnDefaultPrinter(page);
     QVERIFY(!result.ok());
     QVERIFY(!result.failure().reason.isEmpty());
 }
 
-// Through a scheduler and a queue of the test's own, the way the editor
-// prints on a workstation. Whatever happens, the queue goes and the scheduler
-// stops.
-void DefaultPrinterTest::onePagePrintedOnTheDefaultPrinter()
+// The Print button's report through a scheduler and a queue of the test's
+// own, the way the editor prints on a workstation. Whatever happens, the
+// scheduler stops.
+void DefaultPrinterTest::reportPrintedOnTheDefaultPrinter()
 {
 #if defined(Q_OS_LINUX)
     const auto tool = [](const char* name) {
@@ -77,17 +117,15 @@ void DefaultPrinterTest::onePagePrintedOnTheDefaultPrinter()
     };
     const QString cupsd = tool("cupsd"), lpadmin = tool("lpadmin"), lpstat = tool("lpstat");
     if (geteuid() != 0)
-        QSKIP("starting a CUPS scheduler of its own needs root");
+        QSKIP("the PDF printer's backend runs only for a scheduler started as root");
     if (cupsd.isEmpty() || lpadmin.isEmpty() || lpstat.isEmpty() || !QFile::exists(kDriver))
         QSKIP("CUPS with the cups-pdf driver is not installed");
-    // Only the local scheduler is asked, and no personal choice of printer
-    // stands in for the system's default.
-    qputenv("CUPS_SERVER", "/run/cups/cups.sock");
-    qunsetenv("PRINTER");
-    qunsetenv("LPDEST");
+    const QDir dir(m_scheduler.path());
+    // The printer's filters run as another user and read the jobs from here.
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
+                                                  QFile::ExeGroup));
+    QVERIFY(writeSchedulerConfig(dir) && dir.mkpath("spool/tmp"));
     const auto schedulerAnswers = [&] { return run({lpstat, "-r"}).contains("is running"); };
-    if (schedulerAnswers())
-        QSKIP("a CUPS scheduler is already running; this test prints only through its own");
 
     const QDir out = pdfOutputDir();
     const bool outExisted = out.exists();
@@ -103,12 +141,8 @@ void DefaultPrinterTest::onePagePrintedOnTheDefaultPrinter()
     QProcess scheduler;
     // Should the test be killed outright, the scheduler goes with it.
     scheduler.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    QString previousDefault;
     const auto takeDown = qScopeGuard([&] {
         if (scheduler.state() != QProcess::NotRunning) {
-            run({lpadmin, "-x", kQueue});
-            if (!previousDefault.isEmpty())
-                run({lpadmin, "-d", previousDefault});
             scheduler.terminate();
             if (!scheduler.waitForFinished(10000))
                 scheduler.kill();
@@ -121,31 +155,46 @@ void DefaultPrinterTest::onePagePrintedOnTheDefaultPrinter()
     });
 
     scheduler.setProcessChannelMode(QProcess::MergedChannels);
-    scheduler.start(cupsd, {"-f"});
+    scheduler.start(
+        cupsd, {"-f", "-c", dir.filePath("cupsd.conf"), "-s", dir.filePath("cups-files.conf")});
     scheduler.waitForStarted(5000);
     for (const QDeadlineTimer ready(10000); !schedulerAnswers();) {
         if (scheduler.waitForFinished(50) || scheduler.state() != QProcess::Running ||
             ready.hasExpired())
             QFAIL(qPrintable("cupsd did not come up: " + scheduler.readAll()));
     }
-    previousDefault = run({lpstat, "-d"}).section("system default destination:", 1).trimmed();
-    // A run killed before it could clean up left the queue and its jobs behind.
-    run({lpadmin, "-x", kQueue});
     bool added = false, madeDefault = false;
     run({lpadmin, "-p", kQueue, "-v", "cups-pdf:/", "-E", "-P", kDriver}, &added);
     run({lpadmin, "-d", kQueue}, &madeDefault);
     QVERIFY2(added && madeDefault, "the scheduler refused the test queue");
     QCOMPARE(QPrinterInfo::defaultPrinterName(), kQueue);
 
-    QImage image(649, 534, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    const Result<> result = printOnDefaultPrinter(image);
+    ScriptedPlatform platform;
+    frmEditor window(platform);
+    window.NewSettings();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    platform.promptAnswers.enqueue(QString("Site XYZ, room 4"));
+    Result<> result = Failure{"nothing was printed"};
+    platform.onPrint = [&](const QPicture& page) { result = printOnDefaultPrinter(page); };
+    window.cmdPrint_Click();
     QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.failure().reason));
 
     const QDeadlineTimer done(40000);
     for (bool ok = false; !run({lpstat, "-o", kQueue}, &ok).isEmpty() || !ok; QThread::msleep(100))
         QVERIFY2(!done.hasExpired(), "the print job did not finish within 40 s");
-    QCOMPARE(run({lpstat, "-W", "completed", "-o", kQueue}).count(u'\n'), 1);
+    const QString completed = run({lpstat, "-W", "completed", "-o", kQueue});
+    QCOMPARE(completed.count(u'\n'), 1);
+
+    // The page's words are text in the document the program handed over.
+    const int job = completed.section(u' ', 0, 0).section(u'-', -1).toInt();
+    const QString sent =
+        pdfText(dir.filePath(QString("spool/d%1-001").arg(job, 5, 10, QChar(u'0'))));
+    for (const QString& words :
+         {QString("Menu Configuration Report"), QString("Site XYZ, room 4"),
+          QString("Workgroup/Domain:"), window.findChild<QLineEdit*>("txtDomain")->text()})
+        QVERIFY2(sent.contains(words), qPrintable(words + " is not in:\n" + sent));
+
     const QStringList pages = newFiles();
     QCOMPARE(pages.size(), 1);
     QCOMPARE(pdfPageCount(pages.first()), std::optional(1));

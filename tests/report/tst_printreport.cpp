@@ -30,6 +30,11 @@ QStringList lookOf(const frmEditor& window)
     return look;
 }
 
+QByteArray bytesOf(const QPicture& picture)
+{
+    return QByteArray(picture.data(), picture.size());
+}
+
 } // namespace
 
 class PrintReportTest : public QObject
@@ -42,6 +47,8 @@ class PrintReportTest : public QObject
     void pageShowsTheReportLook();
     void windowComesBackAndOffersAPdf_data();
     void windowComesBackAndOffersAPdf();
+    void pdfHoldsTheReportAsText_data();
+    void pdfHoldsTheReportAsText();
     void realPromptShowsPrintAndTheExample();
 
   private:
@@ -81,11 +88,11 @@ void PrintReportTest::pageShowsTheReportLook()
     QVERIFY(!address.isEmpty());
 
     m_platform->promptAnswers.enqueue(note);
-    QImage windowAtPrint;
+    QPicture windowAtPrint;
     QStringList lookAtPrint;
     QString addressAtPrint;
-    m_platform->onPrint = [&](const QImage&) {
-        windowAtPrint = m_window->grab().toImage();
+    m_platform->onPrint = [&](const QPicture&) {
+        windowAtPrint = pictureOf(*m_window);
         lookAtPrint = lookOf(*m_window);
         addressAtPrint = txtIP->isEnabled() ? "(enabled)" : txtIP->text();
     };
@@ -94,8 +101,8 @@ void PrintReportTest::pageShowsTheReportLook()
 
     QCOMPARE(m_platform->prompts.size(), 1);
     QCOMPARE(m_platform->prompts[0].defaultAnswer, "Filename: " + settingsPath.toUpper());
-    QCOMPARE(m_platform->printedImages.size(), 1);
-    QCOMPARE(m_platform->printedImages[0], windowAtPrint);
+    QCOMPARE(m_platform->printedPages.size(), 1);
+    QCOMPARE(bytesOf(m_platform->printedPages[0]), bytesOf(windowAtPrint));
     QCOMPARE(lookAtPrint[0], "Menu Configuration Report");
     QCOMPARE(lookAtPrint[1], note.value_or(""));
     QCOMPARE(lookAtPrint.mid(3), kOnPaper);
@@ -179,14 +186,55 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     const QRect ink = inkBounds(saved);
     QVERIFY2(!ink.isEmpty(), "the saved page is blank");
     // Whole: neither cut off nor stretched.
-    const QSize report = m_platform->printedImages[0].size();
+    const QSize report = m_platform->printedPages[0].boundingRect().size();
     QVERIFY(saved.rect().adjusted(1, 1, -1, -1).contains(ink));
     const double aspect = double(ink.width()) / ink.height() * report.height() / report.width();
     QVERIFY2(qAbs(aspect - 1.0) < 0.04, qPrintable(QString::number(aspect)));
     // The report page, not the window as it is once put back.
     const QString reference = m_dir->filePath("reference.pdf");
-    QVERIFY(writePdf(m_platform->printedImages[0], reference).ok());
+    QVERIFY(writePdf(m_platform->printedPages[0], reference).ok());
     QCOMPARE(saved, renderFirstPage(reference));
+}
+
+void PrintReportTest::pdfHoldsTheReportAsText_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::newRow("short note") << "Site XYZ, room 4";
+    QStringList words;
+    for (int word = 1; word <= 60; ++word)
+        words << QString("remark%1").arg(word);
+    QTest::newRow("note longer than its label") << words.join(u' ');
+}
+
+// Text a reader can search and copy, and a note in whole lines: one that
+// does not fit ends with the last line the note's label has room for, and no
+// line is cut through.
+void PrintReportTest::pdfHoldsTheReportAsText()
+{
+    QFETCH(QString, note);
+    const auto* lblNote = m_window->findChild<QLabel*>("lblNote");
+    const int room = lblNote->height() / lblNote->fontMetrics().lineSpacing();
+    m_platform->printerAvailable = false;
+    m_platform->promptAnswers.enqueue(note);
+    const QString path = m_dir->filePath("report.pdf");
+    m_platform->saveAnswers.enqueue(path);
+    m_window->cmdPrint_Click();
+
+    const QString text = pdfText(path);
+    for (const QString& words : {QString("Menu Configuration Report"), QString("IP Address:"),
+                                 m_window->findChild<QLineEdit*>("txtIP")->text()})
+        QVERIFY2(text.contains(words), qPrintable(words + " is not in:\n" + text));
+    QStringList noteLines;
+    for (const QString& line : text.split(u'\n')) {
+        if (line.size() > 5 && note.contains(line))
+            noteLines << line;
+    }
+    const QString printed = noteLines.join(u' ');
+    QVERIFY2(note.startsWith(printed) && !printed.isEmpty(), qPrintable(text));
+    if (printed == note)
+        return;
+    QCOMPARE(noteLines.size(), room);
+    QVERIFY2(note.at(printed.size()) == u' ', qPrintable(printed));
 }
 
 // The prompt the editor asks for, in the real dialog, closed from a timer.

@@ -37,9 +37,9 @@ void ScriptedPlatform::openUrl(const QUrl& url)
     openedUrls.append(url);
 }
 
-Result<> ScriptedPlatform::printImage(const QImage& page)
+Result<> ScriptedPlatform::printPage(const QPicture& page)
 {
-    printedImages.append(page);
+    printedPages.append(page);
     if (onPrint)
         onPrint(page);
     if (!printerAvailable)
@@ -47,7 +47,7 @@ Result<> ScriptedPlatform::printImage(const QImage& page)
     return printAnswer;
 }
 
-Result<> ScriptedPlatform::writePdf(const QImage& page, const QString& path)
+Result<> ScriptedPlatform::writePdf(const QPicture& page, const QString& path)
 {
     pdfPaths.append(path);
     return useropts::writePdf(page, path);
@@ -74,7 +74,7 @@ void ScriptedPlatform::clearRecords()
     fileDialogs.clear();
     prompts.clear();
     openedUrls.clear();
-    printedImages.clear();
+    printedPages.clear();
     pdfPaths.clear();
     httpRequests.clear();
 }

@@ -2,8 +2,8 @@
 
 #include "ui/PlatformServices.h"
 
-#include <QImage>
 #include <QList>
+#include <QPicture>
 #include <QQueue>
 #include <QString>
 #include <QUrl>
@@ -46,22 +46,23 @@ class ScriptedPlatform final : public PlatformServices
     QList<OpenedDialog> fileDialogs;
     QList<PromptRequest> prompts;
     QList<QUrl> openedUrls;
-    QList<QImage> printedImages;
+    QList<QPicture> printedPages;
     QList<QString> pdfPaths;
     QList<QUrl> httpRequests;
 
     // A hook that runs while a message box would be on screen, e.g. to look at
     // the window behind it. Runs once per message, before it returns.
     std::function<void(const MessageRequest&)> onMessage;
-    std::function<void(const QImage&)> onPrint;
+    // Likewise while a page is printed, e.g. to send it to a real printer.
+    std::function<void(const QPicture&)> onPrint;
 
     MessageAnswer message(QWidget* parent, const MessageRequest& request) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> promptText(QWidget* parent, const PromptRequest& request) override;
     void openUrl(const QUrl& url) override;
-    Result<> printImage(const QImage& page) override;
-    Result<> writePdf(const QImage& page, const QString& path) override;
+    Result<> printPage(const QPicture& page) override;
+    Result<> writePdf(const QPicture& page, const QString& path) override;
     Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
 
     void clearRecords();

@@ -1,11 +1,13 @@
 #include "settings/DefaultSettings.h"
 #include "settings/EditorFields.h"
 #include "support/ScriptedPlatform.h"
+#include "ui/EditorLayout.h"
 #include "ui/ExistingPath.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -13,10 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
@@ -180,6 +185,45 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->fileDialogs.last().request.fileName, path);
         if (!file.isNull())
             QCOMPARE(contents(path), file); // opening never writes
+    }
+
+    // A file named on the command line is read instead of asking for one;
+    // one that cannot be read is reported as from the dialog.
+    void startupWithAFileArgument_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // empty: read without a word
+        QTest::newRow("a settings file") << "file" << QString();
+        QTest::newRow("a folder") << "folder"
+                                  << "It is a folder, not a regular file.";
+        QTest::newRow("no such file") << "missing"
+                                      << "It does not exist.";
+    }
+
+    void startupWithAFileArgument()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        m_window->setCardDirectory(m_dir->path());
+        writeFile("CardData.txt", "EL3C574           3Com 3C574 PC Card\r\n");
+        QString path = pathOf("USEROPTS.BAT");
+        if (kind == "file")
+            path = writeFile("USEROPTS.BAT", fileOf(kStaticLines));
+        else if (kind == "folder")
+            QVERIFY(QDir(m_dir->path()).mkdir("USEROPTS.BAT"));
+        m_window->Form_Load(path);
+
+        QVERIFY(m_platform->fileDialogs.isEmpty());
+        if (reason.isEmpty()) {
+            QVERIFY(m_platform->messages.isEmpty());
+            QCOMPARE(m_window->fields(), kStaticFields);
+        } else {
+            QCOMPARE(m_platform->messages.size(), 1);
+            QVERIFY(m_platform->messages.first().text.endsWith("\r\r" + reason));
+            QCOMPARE(m_window->fields(), defaultSettings()); // nothing read: the defaults
+        }
+        m_window->cmdOpen_Click(); // the dialog offers the file named
+        QCOMPARE(m_platform->fileDialogs.last().request.fileName, path);
     }
 
     void unreadableFileKeepsEarlierLinesAndWarns_data()
@@ -350,10 +394,51 @@ class TestEditorWindow : public QObject
             QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()),
                      qPrintable(widget->objectName()));
         }
+        // Every caption, entry and note fits the room the table gives it, and
+        // each frame's controls stand inside its border, below the caption in it.
+        const auto laidOutWidth = [](const QWidget* widget) {
+            for (const ControlRow& row : kEditorControls) {
+                if (widget->objectName() == QLatin1String(row.name))
+                    return twipsToPixels(row.width);
+            }
+            return 0;
+        };
         for (QLabel* label : m_window->findChildren<QLabel*>()) {
-            if (!label->wordWrap() && !label->text().isEmpty()) {
-                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                         qPrintable(label->objectName()));
+            if (label->text().isEmpty())
+                continue;
+            QVERIFY2(label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                       : label->fontMetrics().horizontalAdvance(label->text()) <=
+                                             laidOutWidth(label) - 2 * label->frameWidth(),
+                     qPrintable(label->objectName()));
+        }
+        for (QComboBox* choice : m_window->findChildren<QComboBox*>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(choice);
+            const QRect room = choice->style()->subControlRect(
+                QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, choice);
+            for (int i = 0; i < choice->count() && !choice->isEditable(); ++i) {
+                QVERIFY2(choice->fontMetrics().horizontalAdvance(choice->itemText(i)) <=
+                             room.width(),
+                         qPrintable(choice->itemText(i)));
+            }
+        }
+        for (QGroupBox* frame : m_window->findChildren<QGroupBox*>()) {
+            QStyleOptionGroupBox option;
+            option.initFrom(frame);
+            option.text = frame->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const auto place = [&](QStyle::SubControl part) {
+                return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, part, frame);
+            };
+            const QRect caption = place(QStyle::SC_GroupBoxLabel);
+            QVERIFY2(
+                caption.width() >= frame->fontMetrics().horizontalAdvance(frame->title()) &&
+                    frame->rect().contains(caption) &&
+                    caption.contains(caption.center().x(), place(QStyle::SC_GroupBoxFrame).top()),
+                qPrintable(frame->title()));
+            for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                QVERIFY2(place(QStyle::SC_GroupBoxContents).contains(child->geometry()),
+                         qPrintable(child->objectName()));
             }
         }
         for (const Field field : allFields()) {
@@ -510,6 +595,93 @@ class TestEditorWindow : public QObject
         QTRY_COMPARE(seen(), effect);
         // Quitting asks nothing, even with edits unsaved.
         QVERIFY(m_platform->messages.isEmpty());
+    }
+
+    // What a screen reader announces for each setting, as Qt hands it on: the
+    // caption beside it, which is linked to it (for the card choice, its
+    // frame's), and its tip, or for the card choice the note above it, also
+    // on the card choice's edit line; and the window and the logo by name.
+    void screenReadersHearCaptionsAndTips()
+    {
+        const auto heard = [](QObject* object) {
+            const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+            return accessible->text(QAccessible::Name) + " | " +
+                   accessible->text(QAccessible::Description);
+        };
+        QStringList expected;
+        QStringList spoken;
+        for (const Field field : allFields()) {
+            auto* control = m_window->findChild<QWidget*>(fieldObjectName(field));
+            QString caption;
+            for (const QLabel* label : m_window->findChildren<QLabel*>()) {
+                if (label->buddy() == control)
+                    caption = label->text().chopped(1); // the colon
+            }
+            QString description = control->toolTip();
+            if (field == Field::cboNIC) {
+                caption = static_cast<QGroupBox*>(control->parentWidget())->title();
+                description = m_window->findChild<QLabel*>("Label5")->text();
+                expected << caption + " | " + description;
+                spoken << heard(static_cast<QComboBox*>(control)->lineEdit());
+            }
+            expected << caption + " | " + description;
+            spoken << heard(control);
+        }
+        QCOMPARE(spoken, expected);
+
+        const QAccessibleInterface* window = QAccessible::queryAccessibleInterface(m_window.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QString("User Options Editor"));
+        QCOMPARE(heard(m_window->findChild<QLabel*>("imgLogo")),
+                 QString("Corvane Startup Floppy logo | "));
+    }
+
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        for (const char* button :
+             {"cmdNew", "cmdOpen", "cmdSave", "cmdPrint", "cmdQuit", "cmdGetCards"}) {
+            QTest::addRow("Return on %s", button) << QString(button) << int(Qt::Key_Return);
+            QTest::addRow("keypad Enter on %s", button) << QString(button) << int(Qt::Key_Enter);
+        }
+    }
+
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        showActive();
+        auto* pressed = m_window->findChild<QAbstractButton*>(button);
+        QSignalSpy clicks(pressed, &QAbstractButton::clicked);
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QTRY_COMPARE(clicks.size(), 1);
+    }
+
+    // The web link by F1 and by the press action a screen reader finds on it;
+    // a setting's tip once the Tab key that brought the focus there is up,
+    // gone with the focus.
+    void linkAndTipsWithoutAMouse()
+    {
+        showActive();
+        QAccessibleInterface* link =
+            QAccessible::queryAccessibleInterface(m_window->findChild<QLabel*>("Label2"));
+        QCOMPARE(link->role(), QAccessible::Link);
+        QTest::keyClick(m_window.get(), Qt::Key_F1);
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        const QUrl site("http://www.corvane.example");
+        QCOMPARE(m_platform->openedUrls, (QList<QUrl>{site, site}));
+
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("txtPassword"));
+        QVERIFY(!QToolTip::isVisible());
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString("Password for the above username"));
+        m_window->findChild<QLineEdit*>("txtDomain")->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 };
 

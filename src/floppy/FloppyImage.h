@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/Result.h"
+#include "floppy/ProcessRunner.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace useropts {
+
+// The name of the settings file in a floppy image's root folder; mtools finds
+// it whatever the letter case of its directory entry.
+inline constexpr char kSettingsFileInImage[] = "USEROPTS.BAT";
+
+// Whether a file that starts with bootSector and is fileSize bytes long
+// holds a FAT file system: the boot sector's signature and a sane BIOS
+// parameter block. A FAT boot sector in a file too short for the file
+// system it describes is a failure: the image has been cut short.
+Result<bool> holdsFatFileSystem(QByteArrayView bootSector, qint64 fileSize);
+
+// The same for the file at path. A file named like a floppy image (.img,
+// .ima, .vfd, .flp) that holds no FAT file system is a failure too, rather
+// than a settings file that fails on its first line.
+Result<bool> isFloppyImage(const QString& path);
+
+// How the settings file inside an image is named to the user:
+// "/srv/boot/site.img (USEROPTS.BAT)".
+QString settingsFileInImage(const QString& image);
+
+// The settings file in the image's root folder, read with mtools.
+Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image);
+
+// Writes bytes as the settings file in the image's root folder, replacing
+// the one there or creating it. mtools works on a copy of the image, which
+// then replaces the image as any saved file does: on a failure the image
+// stays byte for byte as it was.
+Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
+                                const QByteArray& bytes);
+
+} // namespace useropts

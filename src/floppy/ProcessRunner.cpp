@@ -1,0 +1,38 @@
+#include "floppy/ProcessRunner.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace useropts {
+
+Result<ProcessOutput> SystemProcessRunner::run(const ProcessRun& run)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& setting : run.environment)
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    process.setProcessEnvironment(environment);
+    process.start(run.program, run.arguments);
+    if (!process.waitForStarted(static_cast<int>(run.timeLimit.count()))) {
+        return Failure{
+            process.error() == QProcess::FailedToStart
+                ? QStringLiteral("%1 is not installed or cannot be started").arg(run.program)
+                : QStringLiteral("%1 could not be started: %2")
+                      .arg(run.program, process.errorString())};
+    }
+    process.write(run.input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(static_cast<int>(run.timeLimit.count()))) {
+        process.kill();
+        process.waitForFinished(1000);
+        return Failure{QStringLiteral("%1 did not finish within %2 seconds and was stopped")
+                           .arg(run.program)
+                           .arg(run.timeLimit.count() / 1000.0)};
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return Failure{QStringLiteral("%1 crashed").arg(run.program)};
+    return ProcessOutput{process.exitCode(), process.readAllStandardOutput(),
+                         process.readAllStandardError()};
+}
+
+} // namespace useropts

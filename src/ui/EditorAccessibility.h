@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLabel>
+
+namespace useropts {
+
+// The web link in the header. A class of its own, so that assistive
+// technology meets it as a link from the moment it exists.
+class WebLinkLabel final : public QLabel
+{
+    Q_OBJECT
+
+  public:
+    using QLabel::QLabel;
+};
+
+// Gives assistive technology what Qt's own accessible interfaces leave out
+// here: a choice is named by the name it was given, as on other desktops,
+// rather than by its current entry; the web link is a link whose press runs
+// the first action added to it; and a plain top-level widget is a window,
+// so that screen readers follow the focus into it. Takes effect once per
+// program, for the interfaces made after the first call.
+void installEditorAccessibility();
+
+} // namespace useropts
