@@ -6,6 +6,7 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
+#include "settings/ShellCaution.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
 #include "ui/ProgramVersion.h"
@@ -187,6 +188,13 @@ void frmEditor::cmdSave_Click()
     MessageRequest saved;
     saved.title = QStringLiteral("USEROPTS.BAT Saved");
     saved.text = QStringLiteral("Settings saved to ") + strSettingsFile;
+    // What the boot menu reads whole, the DOS shell may cut when it runs the
+    // file: the bytes stay as written, and the user is told below.
+    QStringList cautions;
+    for (const ShellCaution& caution : shellCautions(writeSettings(fields()).value()))
+        cautions << caution.text;
+    if (!cautions.isEmpty())
+        saved.text += QStringLiteral("\r\r") + cautions.join(u'\r');
     saved.icon = MessageIcon::Information;
     m_platform.message(this, saved);
 }

@@ -3,6 +3,7 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
+#include "settings/ShellCaution.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -104,6 +105,7 @@ class TestSettingsFile : public QObject
     void cardCode();
     void writeFailures_data();
     void writeFailures();
+    void cautionsForWhatTheShellCuts();
 };
 
 void TestSettingsFile::defaultsWriteTheExpectedFile()
@@ -464,6 +466,27 @@ void TestSettingsFile::writeFailures()
     QVERIFY(!out.ok());
     QCOMPARE(out.failure().line, line);
     QVERIFY2(out.failure().reason.contains(mentions), qPrintable(out.failure().reason));
+}
+
+void TestSettingsFile::cautionsForWhatTheShellCuts()
+{
+    QVERIFY(shellCautions(writeSettings(defaultSettings()).value()).isEmpty());
+
+    EditorFields f = defaultSettings();
+    f.cboNIC = "EL3>X - a card"; // a rem line: the shell still redirects
+    f.txtUsername = "x>y";
+    f.txtPassword = "a>b%"; // a label: the shell skips it
+    f.txtIP = "10.0.0.1<in";
+    f.txtLogon = "50%off|more"; // one caution, for the first
+    f.txtTimeOut = "20%";       // a rem line: no variables there
+    f.txtComputer = "p|q";
+    const Result<QByteArray> file = writeSettings(f);
+    QStringList seen;
+    for (const ShellCaution& caution : shellCautions(file.value()))
+        seen << fieldObjectName(caution.field) + QString(caution.character);
+    QCOMPARE(seen, (QStringList{"cboNIC>", "txtUsername>", "txtIP<", "txtLogon%", "txtComputer|"}));
+    QVERIFY(shellCautions(file.value())[1].text.startsWith("Username holds '>': when the floppy "
+                                                           "boots, the DOS shell cuts the value"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -315,6 +315,24 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->fileDialogs[2].request.fileName, copy);
     }
 
+    // A value the DOS shell would cut is saved as typed, with a caution in
+    // the box that says it was saved.
+    void saveCautionsWhatTheShellCuts()
+    {
+        m_window->cmdNew_Click();
+        m_window->findChild<QLineEdit*>("txtUsername")->setText("x>y");
+        const QString path = pathOf("USEROPTS.BAT");
+        save(path);
+        QVERIFY(contents(path).contains("\r\nSet USERNAME=x>y\r\n"));
+        QCOMPARE(m_platform->messages.size(), 1);
+        const MessageRequest& saved = m_platform->messages.first();
+        QCOMPARE(saved.title, QString("USEROPTS.BAT Saved"));
+        QVERIFY2(saved.text.startsWith("Settings saved to " + path +
+                                       "\r\rUsername holds '>': when the floppy boots, the DOS "
+                                       "shell cuts the value there"),
+                 qPrintable(saved.text));
+    }
+
     void failedSaveKeepsTheOldFile_data()
     {
         QTest::addColumn<QByteArray>("source"); // opened first; null: the defaults
