@@ -4,14 +4,18 @@
 # start-up time and peak memory of the editor against the smallest Qt program
 # that shows one text label (both from startup_probe, run side by side in one
 # hyperfine call), on the offscreen platform and on a real (virtual) X server,
-# with their instruction counts where valgrind is installed, and the memory
-# that opening a settings file with a huge tail costs.
+# with their instruction counts where valgrind is installed, the memory
+# that opening a settings file with a huge tail costs, and the useropts
+# command's batch of 1,000 rows from a file template and from an image
+# template, the latter side by side with copying the image 1,000 times, and
+# opening and saving the settings file inside a floppy image against cp and
+# two mcopy runs.
 set -eu
 BUILD=build-bench
 RUNS="${BENCH_RUNS:-40}"
 
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DUSEROPTS_BENCH=ON >/dev/null
-cmake --build "$BUILD" --target bench_settings bench_cardlist startup_probe
+cmake --build "$BUILD" --target bench_settings bench_cardlist startup_probe useropts floppy_probe
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 cd "$BUILD/bin"
@@ -64,3 +68,43 @@ done
 python3 -c "print(f'peak memory: plain $(cat peak-plain) KB, 200 MB more after line 23: $(cat peak-huge) KB')"
 rm -f plain.bat huge.bat peak-plain peak-huge
 RUNS="$RUNS" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh startup.sh
+
+echo "== useropts batch of 1,000 rows (goals: from a file template under 1 s; from a 1.44 MB image"
+echo "   template within 2 times copying that image 1,000 times with cp)"
+{ echo USERNAME,WKSTN; seq 1000 | sed 's/.*/user&,PC&/'; } > batch.csv
+rm -f batch-template.bat batch-template.img
+./useropts new batch-template.bat
+mkfs.fat -C batch-template.img 1440 >/dev/null
+./useropts new batch-template.img
+hyperfine --warmup 1 --runs 10 --prepare 'rm -rf batch-out' --export-json batch-file.json \
+    './useropts batch batch-template.bat batch.csv batch-out' | grep -E "Benchmark|Time \("
+hyperfine --warmup 1 --runs 5 --prepare 'rm -rf batch-out batch-cp; mkdir batch-cp' \
+    --export-json batch-image.json \
+    './useropts batch batch-template.img batch.csv batch-out' \
+    'for i in $(seq 1000); do cp batch-template.img batch-cp/PC$i.img; done' |
+    grep -E "Benchmark|Time \("
+python3 -c "
+import json
+f = json.load(open('batch-file.json'))['results'][0]['median']
+r = json.load(open('batch-image.json'))['results']
+b, c = r[0]['median'], r[1]['median']
+print(f'median time: file template {f*1000:.0f} ms; image template {b:.2f} s against cp {c:.2f} s, ratio {b/c:.2f}')
+"
+rm -rf batch.csv batch-template.bat batch-template.img batch-out batch-cp batch-file.json batch-image.json
+
+echo "== open and save of the settings file inside a 1.44 MB image (goal: within 2 times"
+echo "   copying that image with cp plus two mcopy runs)"
+rm -f floppy.img floppy-copy.img floppy.bat
+mkfs.fat -C floppy.img 1440 >/dev/null
+./useropts new floppy.img
+mcopy -i floppy.img ::USEROPTS.BAT - > floppy.bat
+hyperfine -N --warmup 3 --runs 30 --export-json floppy.json \
+    "sh -c 'cp floppy.img floppy-copy.img && mcopy -i floppy-copy.img ::USEROPTS.BAT - >/dev/null && mcopy -o -i floppy-copy.img - ::USEROPTS.BAT < floppy.bat'" |
+    grep -E "Time \("
+editor=$(./floppy_probe floppy.img 30)
+python3 -c "
+import json
+c = json.load(open('floppy.json'))['results'][0]['median'] * 1000
+print(f'median time: open and save {$editor:.1f} ms against cp and two mcopy runs {c:.1f} ms, ratio {$editor/c:.2f}')
+"
+rm -f floppy.img floppy-copy.img floppy.bat floppy.json

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace useropts {
 
@@ -106,13 +107,18 @@ Result<bool> holdsFatFileSystem(QByteArrayView boot, qint64 fileSize)
     return true;
 }
 
+bool namedLikeFloppyImage(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return std::any_of(kImageSuffixes.begin(), kImageSuffixes.end(), [&](const char* known) {
+        return suffix.compare(QLatin1String(known), Qt::CaseInsensitive) == 0;
+    });
+}
+
 Result<bool> isFloppyImage(const QString& path)
 {
     const QFileInfo info(path);
-    const bool namedLikeImage =
-        std::any_of(kImageSuffixes.begin(), kImageSuffixes.end(), [&](const char* suffix) {
-            return info.suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
-        });
+    const bool namedLikeImage = namedLikeFloppyImage(path);
     if (!info.isFile())
         return false; // what is not a regular file is refused where it is read or written
     const Result<QByteArray> start = readFileStart(path, 512);
@@ -133,7 +139,10 @@ QString settingsFileInImage(const QString& image)
     return QStringLiteral("%1 (%2)").arg(shown(image), QLatin1String(kSettingsFileInImage));
 }
 
-Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image)
+namespace {
+
+// The settings file, or nothing when the root folder has none.
+Result<std::optional<QByteArray>> readSettingsIfAny(ProcessRunner& processes, const QString& image)
 {
     const Result<ProcessOutput> copied = processes.run(
         mcopy({QStringLiteral("-i"), image,
@@ -143,12 +152,68 @@ Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString
     const ProcessOutput& out = copied.value();
     if (out.exitCode != 0) {
         if (out.standardError.contains("not found"))
-            return Failure{QStringLiteral("it has no %1 in its root folder")
-                               .arg(QLatin1String(kSettingsFileInImage))};
+            return std::optional<QByteArray>();
         return Failure{
             QStringLiteral("mtools could not read it: %1").arg(firstLine(out.standardError))};
     }
-    return out.standardOutput;
+    return std::optional<QByteArray>(out.standardOutput);
+}
+
+// One mcopy run that writes bytes as the settings file into image in place;
+// why it failed, as a clause.
+Result<> copySettingsInto(ProcessRunner& processes, const QString& image, const QByteArray& bytes)
+{
+    const Result<ProcessOutput> copied =
+        processes.run(mcopy({QStringLiteral("-o"), QStringLiteral("-i"), image, QStringLiteral("-"),
+                             QStringLiteral("::") + QLatin1String(kSettingsFileInImage)},
+                            bytes));
+    if (!copied.ok())
+        return notStarted(copied.failure());
+    // mcopy may end with exit code 0 after a short write on a full disk, so
+    // whatever it says counts.
+    const ProcessOutput& out = copied.value();
+    if (out.exitCode != 0 || !out.standardError.trimmed().isEmpty()) {
+        const QByteArray error = out.standardError.toLower();
+        if (error.contains("disk full") || error.contains("no free cluster") ||
+            error.contains("short write"))
+            return Failure{QStringLiteral("the image is full")};
+        if (error.contains("directory full") || error.contains("no directory slots"))
+            return Failure{QStringLiteral("its root folder is full")};
+        return Failure{
+            QStringLiteral("mtools could not write into it: %1").arg(firstLine(out.standardError))};
+    }
+    return {};
+}
+
+} // namespace
+
+Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image)
+{
+    const Result<std::optional<QByteArray>> read = readSettingsIfAny(processes, image);
+    if (!read.ok())
+        return read.failure();
+    if (!read.value())
+        return Failure{QStringLiteral("it has no %1 in its root folder")
+                           .arg(QLatin1String(kSettingsFileInImage))};
+    return *read.value();
+}
+
+Result<bool> imageHoldsSettings(ProcessRunner& processes, const QString& image)
+{
+    const Result<std::optional<QByteArray>> read = readSettingsIfAny(processes, image);
+    if (!read.ok())
+        return read.failure();
+    return read.value().has_value();
+}
+
+Result<> writeSettingsIntoFreshImage(ProcessRunner& processes, const QString& image,
+                                     const QByteArray& bytes)
+{
+    if (Result<> copied = copySettingsInto(processes, image, bytes); !copied.ok()) {
+        return Failure{QStringLiteral("cannot write %1: %2")
+                           .arg(settingsFileInImage(image), copied.failure().reason)};
+    }
+    return {};
 }
 
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
@@ -178,25 +243,9 @@ Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
         return cannotWrite(QStringLiteral("it could not be copied to work on"));
     QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-    const Result<ProcessOutput> copied =
-        processes.run(mcopy({QStringLiteral("-o"), QStringLiteral("-i"), copy, QStringLiteral("-"),
-                             QStringLiteral("::") + QLatin1String(kSettingsFileInImage)},
-                            bytes));
-    if (!copied.ok())
-        return cannotWrite(notStarted(copied.failure()).reason);
-    // mcopy may end with exit code 0 after a short write on a full disk, so
-    // whatever it says counts, and the copy must read back as written.
-    const ProcessOutput& out = copied.value();
-    if (out.exitCode != 0 || !out.standardError.trimmed().isEmpty()) {
-        const QByteArray error = out.standardError.toLower();
-        if (error.contains("disk full") || error.contains("no free cluster") ||
-            error.contains("short write"))
-            return cannotWrite(QStringLiteral("the image is full"));
-        if (error.contains("directory full") || error.contains("no directory slots"))
-            return cannotWrite(QStringLiteral("its root folder is full"));
-        return cannotWrite(
-            QStringLiteral("mtools could not write into it: %1").arg(firstLine(out.standardError)));
-    }
+    if (Result<> copied = copySettingsInto(processes, copy, bytes); !copied.ok())
+        return cannotWrite(copied.failure().reason);
+    // The copy must read back as written.
     const Result<QByteArray> check = readSettingsFromImage(processes, copy);
     if (!check.ok() || check.value() != bytes) {
         return cannotWrite(

@@ -24,6 +24,10 @@ Result<bool> holdsFatFileSystem(QByteArrayView bootSector, qint64 fileSize);
 // than a settings file that fails on its first line.
 Result<bool> isFloppyImage(const QString& path);
 
+// Whether the name ends in one of the suffixes of floppy images (.img,
+// .ima, .vfd, .flp), whatever the file holds.
+bool namedLikeFloppyImage(const QString& path);
+
 // How the settings file inside an image is named to the user:
 // "/srv/boot/site.img (USEROPTS.BAT)".
 QString settingsFileInImage(const QString& image);
@@ -31,11 +35,20 @@ QString settingsFileInImage(const QString& image);
 // The settings file in the image's root folder, read with mtools.
 Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image);
 
+// Whether the image's root folder holds a settings file.
+Result<bool> imageHoldsSettings(ProcessRunner& processes, const QString& image);
+
 // Writes bytes as the settings file in the image's root folder, replacing
 // the one there or creating it. mtools works on a copy of the image, which
 // then replaces the image as any saved file does: on a failure the image
 // stays byte for byte as it was.
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
                                 const QByteArray& bytes);
+
+// The same for an image that nobody else has yet, such as one just made from
+// a template: written in place with one mcopy run and nothing read back. On a
+// failure the image may be damaged and is the caller's to discard.
+Result<> writeSettingsIntoFreshImage(ProcessRunner& processes, const QString& image,
+                                     const QByteArray& bytes);
 
 } // namespace useropts

@@ -70,6 +70,21 @@ inline constexpr std::array<LineFormat, kFieldCount> kDataLines = {{
 }};
 // clang-format on
 
+// The name of the variable that a line sets, as the file spells it: the word
+// before the equal sign of its prefix ("NETCARD" for "rem NETCARD="). Scripts
+// name the settings by these, so they come from the table, never a list of
+// their own.
+constexpr std::string_view settingName(const LineFormat& format)
+{
+    const std::string_view name = format.prefix.substr(0, format.prefix.size() - 1);
+    return name.substr(name.rfind(' ') + 1);
+}
+
+constexpr std::string_view settingName(Field field)
+{
+    return settingName(kDataLines[static_cast<std::size_t>(field)]);
+}
+
 constexpr bool layoutIsConsistent()
 {
     for (std::size_t i = 0; i < kDataLines.size(); ++i) {
@@ -80,6 +95,12 @@ constexpr bool layoutIsConsistent()
             return false;
         if (static_cast<std::size_t>(format.field) != i)
             return false;
+        if (!format.prefix.ends_with('=') || settingName(format).empty())
+            return false;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (settingName(kDataLines[j]) == settingName(format))
+                return false;
+        }
     }
     return kHeaderLines.size() + kDataLines.size() == kLineCount;
 }

@@ -9,7 +9,7 @@ CommonDialog::CommonDialog(PlatformServices& platform, QWidget* owner)
       m_title(QStringLiteral("Select USEROPTS.BAT to Modify")),
       m_fileName(QStringLiteral("USEROPTS.BAT")),
       // The dialog lists only files of exactly this name.
-      m_filter(QStringLiteral("USEROPTS.BAT|USEROPTS.BAT"))
+      m_filter(QStringLiteral("USEROPTS.BAT|USEROPTS.BAT|Floppy images|*.img *.ima *.vfd *.flp"))
 {}
 
 bool CommonDialog::ShowOpen()

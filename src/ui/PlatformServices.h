@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cards/HttpFetch.h"
+#include "floppy/ProcessRunner.h"
 #include "report/PagePrinter.h"
 
 #include <QPicture>
@@ -80,6 +81,9 @@ class PlatformServices
     // without a dialog.
     virtual Result<> printPage(const QPicture& page) = 0;
     virtual Result<> writePdf(const QPicture& page, const QString& path) = 0;
+
+    // Outside programs, such as mtools for floppy images.
+    virtual ProcessRunner& processes() = 0;
 
     // One blocking GET; the window stays painted but takes no input meanwhile.
     virtual Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;

@@ -1,5 +1,6 @@
 #include "ui/QtPlatformServices.h"
 
+#include "floppy/FloppyImage.h"
 #include "ui/ExistingPath.h"
 
 #include <QApplication>
@@ -22,10 +23,28 @@ QString toNameFilter(const QString& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+// Saving into a floppy image writes the file inside it and keeps the rest,
+// so the question whether to replace the image would be untrue there.
+class FileDialog final : public QFileDialog
+{
+  public:
+    using QFileDialog::QFileDialog;
+
+  protected:
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        const Result<bool> image =
+            chosen.isEmpty() ? Result<bool>(false) : isFloppyImage(chosen.first());
+        setOption(QFileDialog::DontConfirmOverwrite, image.ok() && image.value());
+        QFileDialog::accept();
+    }
+};
+
 std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request,
                                      QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, request.title);
+    FileDialog dialog(parent, request.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);

@@ -16,6 +16,10 @@ class QtPlatformServices final : public PlatformServices
     Result<> printPage(const QPicture& page) override;
     Result<> writePdf(const QPicture& page, const QString& path) override;
     Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+    ProcessRunner& processes() override { return m_processes; }
+
+  private:
+    SystemProcessRunner m_processes;
 };
 
 } // namespace useropts

@@ -2,6 +2,7 @@
 
 #include "files/FileHead.h"
 #include "files/WholeFileWriter.h"
+#include "floppy/FloppyImage.h"
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -150,7 +152,7 @@ void frmEditor::ReadSettings(const QString& path)
     // Only as far as the last setting: whatever follows, however large, is
     // never read.
     QByteArray bytes;
-    const Result<> head = readFileHead(path, kLineCount, kMaxSettingsBytes, bytes);
+    const Result<> head = readSettingsBytes(path, bytes);
 
     // Each field shows its value as soon as its line is read, so the DHCP
     // choice has set the address fields before they are filled.
@@ -164,8 +166,30 @@ void frmEditor::ReadSettings(const QString& path)
     const Result<>& outcome = head.ok() ? read : head;
     if (!outcome.ok()) {
         showWarning(QStringLiteral("Error Reading USEROPTS.BAT"),
-                    readWarningText(path) + QStringLiteral("\r\r") + outcome.failure().sentence());
+                    readWarningText(shownSettingsFile(path)) + QStringLiteral("\r\r") +
+                        outcome.failure().sentence());
     }
+}
+
+Result<> frmEditor::readSettingsBytes(const QString& path, QByteArray& bytes)
+{
+    // A floppy image is known by what it holds, whatever its name.
+    const Result<bool> image = isFloppyImage(path);
+    m_imageFile = image.ok() && image.value() ? path : QString();
+    if (!image.ok())
+        return image.failure();
+    if (!image.value())
+        return readFileHead(path, kLineCount, kMaxSettingsBytes, bytes);
+    const Result<QByteArray> inside = readSettingsFromImage(m_platform.processes(), path);
+    if (!inside.ok())
+        return inside.failure();
+    bytes = inside.value();
+    return {};
+}
+
+QString frmEditor::shownSettingsFile(const QString& path) const
+{
+    return !path.isEmpty() && path == m_imageFile ? settingsFileInImage(path) : path;
 }
 
 void frmEditor::cmdSave_Click()
@@ -187,7 +211,7 @@ void frmEditor::cmdSave_Click()
     }
     MessageRequest saved;
     saved.title = QStringLiteral("USEROPTS.BAT Saved");
-    saved.text = QStringLiteral("Settings saved to ") + strSettingsFile;
+    saved.text = QStringLiteral("Settings saved to ") + shownSettingsFile(strSettingsFile);
     // What the boot menu reads whole, the DOS shell may cut when it runs the
     // file: the bytes stay as written, and the user is told below.
     QStringList cautions;
@@ -206,7 +230,23 @@ Result<> frmEditor::SaveSettings(const QString& path)
     const Result<QByteArray> built = writeSettings(fields());
     if (!built.ok())
         return built.failure();
-    return writeWholeFile(path, built.value());
+    // An existing floppy image gets the file inside it; a file that only
+    // looks like one is left alone rather than written over.
+    const Result<bool> image = isFloppyImage(path);
+    if (!image.ok()) {
+        return Failure{QStringLiteral("cannot write %1: %2")
+                           .arg(QDir::toNativeSeparators(path), image.failure().reason)};
+    }
+    if (!image.value()) {
+        const Result<> written = writeWholeFile(path, built.value());
+        if (written.ok())
+            m_imageFile.clear();
+        return written;
+    }
+    const Result<> written = writeSettingsIntoImage(m_platform.processes(), path, built.value());
+    if (written.ok())
+        m_imageFile = path;
+    return written;
 }
 
 void frmEditor::cboDHCP_Click()

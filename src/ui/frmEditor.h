@@ -52,6 +52,9 @@ class frmEditor : public QWidget
     void ReadSettings(const QString& path);
     // Writes the fields to path, or says why the file was left as it was.
     Result<> SaveSettings(const QString& path);
+    // How a settings file is named to the user: a path alone, or an image's
+    // path followed by the file inside it.
+    QString shownSettingsFile(const QString& path) const;
     void ReadCardData();
     void GetCardData();
 
@@ -69,6 +72,8 @@ class frmEditor : public QWidget
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The bytes of a settings file, or of the one inside a floppy image.
+    Result<> readSettingsBytes(const QString& path, QByteArray& bytes);
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
     // Return or Enter on a command button: presses it; true if taken.
@@ -79,6 +84,9 @@ class frmEditor : public QWidget
     PlatformServices& m_platform;
     CommonDialog CommonDialog1;
     QString strSettingsFile;
+    // The floppy image the settings last came from or went to; empty when
+    // that was a plain file.
+    QString m_imageFile;
     UnitRandom m_random = timeSeededUnitRandom;
     CardPlaces m_cardPlaces;
 

@@ -104,10 +104,11 @@ void frmEditor::cmdPrint_Click()
 
         lblSubTitle->setText(QStringLiteral("Menu Configuration Report"));
         const std::optional<QString> answer = m_platform.promptText(
-            this, {QStringLiteral("Notes to add to print-out:"),
-                   kPrintTitle + QStringLiteral("\r\r") +
-                       QStringLiteral("eg: Settings for site XYZ, etc"),
-                   QStringLiteral("Filename: ") + CommonDialog1.fileName().toUpper()});
+            this,
+            {QStringLiteral("Notes to add to print-out:"),
+             kPrintTitle + QStringLiteral("\r\r") +
+                 QStringLiteral("eg: Settings for site XYZ, etc"),
+             QStringLiteral("Filename: ") + shownSettingsFile(CommonDialog1.fileName()).toUpper()});
         lblNote->setText(inWholeLines(*lblNote, answer.value_or(QString())));
         lblTip->setText(printedAtStamp());
         for (QWidget* button : buttons)

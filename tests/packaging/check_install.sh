@@ -34,7 +34,11 @@ done
 
 [ -s "$root/share/useropts-editor/CardData.txt" ] || fail "no shipped card list"
 [ -s "$root/share/man/man1/useropts-editor.1.gz" ] || fail "no manual page"
+[ -x "$root/bin/useropts" ] || fail "no useropts command in bin"
+[ -s "$root/share/man/man1/useropts.1.gz" ] || fail "no manual page for the command"
 [ -s "$root/share/doc/useropts-editor/copyright" ] || fail "no copyright file"
 version=$(ASAN_OPTIONS=detect_leaks=0 "$root/bin/useropts-editor" --version)
 [ "$version" = "useropts-editor 0.1.2" ] || fail "--version printed: $version"
+version=$(ASAN_OPTIONS=detect_leaks=0 "$root/bin/useropts" --version)
+[ "$version" = "useropts 0.1.2" ] || fail "useropts --version printed: $version"
 echo "PASS: the installed tree is complete"

@@ -64,8 +64,17 @@ class ScriptedPlatform final : public PlatformServices
     Result<> printPage(const QPicture& page) override;
     Result<> writePdf(const QPicture& page, const QString& path) override;
     Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+    // The real programs unless a test sets its own.
+    ProcessRunner& processes() override
+    {
+        return scriptedProcesses ? *scriptedProcesses : m_system;
+    }
+    ProcessRunner* scriptedProcesses = nullptr;
 
     void clearRecords();
+
+  private:
+    SystemProcessRunner m_system;
 };
 
 } // namespace useropts::testing

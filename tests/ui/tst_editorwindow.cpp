@@ -14,8 +14,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
@@ -308,7 +310,8 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->fileDialogs.size(), 3);
         const auto& saveDialog = m_platform->fileDialogs[1];
         QCOMPARE(saveDialog.request.title, QString("Save USEROPTS.BAT"));
-        QCOMPARE(saveDialog.request.filter, QString("USEROPTS.BAT|USEROPTS.BAT"));
+        QCOMPARE(saveDialog.request.filter,
+                 QString("USEROPTS.BAT|USEROPTS.BAT|Floppy images|*.img *.ima *.vfd *.flp"));
         QCOMPARE(saveDialog.request.fileName, original.toUpper());
         QCOMPARE(matchExistingPathIgnoringCase(saveDialog.request.fileName),
                  QDir::toNativeSeparators(original));
@@ -331,6 +334,53 @@ class TestEditorWindow : public QObject
                                        "\r\rUsername holds '>': when the floppy boots, the DOS "
                                        "shell cuts the value there"),
                  qPrintable(saved.text));
+    }
+
+    // Settings inside a floppy image: opened and saved back through the same
+    // dialogs, named by the image and the file inside it; a file that only
+    // looks like an image is neither read nor written over.
+    void floppyImage()
+    {
+        const auto run = [](const QString& program, const QStringList& arguments,
+                            const QByteArray& input = {}) {
+            QProcess process;
+            process.start(program, arguments);
+            process.write(input);
+            process.closeWriteChannel();
+            return process.waitForFinished() && process.exitCode() == 0
+                       ? process.readAllStandardOutput()
+                       : QByteArray("<failed>");
+        };
+        if (QStandardPaths::findExecutable("mkfs.fat").isEmpty() ||
+            QStandardPaths::findExecutable("mcopy").isEmpty())
+            QSKIP("mtools and dosfstools are needed to make an image.");
+        const QString image = pathOf("site.img");
+        QVERIFY(run("mkfs.fat", {"-C", image, "1440"}) != "<failed>");
+        QCOMPARE(run("mcopy", {"-i", image, "-", "::useropts.bat"}, fileOf(kStaticLines)),
+                 QByteArray());
+
+        open(image);
+        QCOMPARE(m_window->fields(), kStaticFields);
+        QVERIFY(m_platform->messages.isEmpty());
+        m_window->findChild<QLineEdit*>("txtUsername")->setText("inside");
+        save(image);
+        QCOMPARE(m_platform->fileDialogs.last().request.fileName, image.toUpper());
+        QCOMPARE(m_platform->messages.last().text,
+                 "Settings saved to " + image + " (USEROPTS.BAT)");
+        QVERIFY(
+            run("mcopy", {"-i", image, "::USEROPTS.BAT", "-"}).contains("Set USERNAME=inside\r\n"));
+        QVERIFY(run("fsck.fat", {"-n", image}) != "<failed>");
+
+        // Random bytes under an image's name.
+        const QByteArray noise(4096, '\x5a');
+        const QString fake = writeFile("fake.img", noise);
+        m_platform->clearRecords();
+        open(fake);
+        QVERIFY(m_platform->messages.last().text.endsWith(
+            "\r\rIt is named like a floppy image but holds no FAT file system."));
+        save(fake);
+        QCOMPARE(m_platform->messages.last().title, QString("USEROPTS.BAT NOT Saved"));
+        QCOMPARE(contents(fake), noise);
     }
 
     void failedSaveKeepsTheOldFile_data()
@@ -498,14 +548,16 @@ class TestEditorWindow : public QObject
             }
         });
         closer.start(10);
-        const QString filter = "USEROPTS.BAT|USEROPTS.BAT";
+        const QString filter = "USEROPTS.BAT|USEROPTS.BAT|Floppy images|*.img *.ima *.vfd *.flp";
         QCOMPARE(desktop.openFileName(nullptr, {"Open USEROPTS.BAT to modify", {}, filter}),
                  std::nullopt);
         QCOMPARE(desktop.saveFileName(nullptr, {"Save USEROPTS.BAT", pathOf("X.BAT"), filter}),
                  std::nullopt);
         QCOMPARE(seen,
-                 (QStringList{"Open USEROPTS.BAT to modify | USEROPTS.BAT (USEROPTS.BAT) | open",
-                              "Save USEROPTS.BAT | USEROPTS.BAT (USEROPTS.BAT) | save"}));
+                 (QStringList{"Open USEROPTS.BAT to modify | USEROPTS.BAT (USEROPTS.BAT);;Floppy "
+                              "images (*.img *.ima *.vfd *.flp) | open",
+                              "Save USEROPTS.BAT | USEROPTS.BAT (USEROPTS.BAT);;Floppy images "
+                              "(*.img *.ima *.vfd *.flp) | save"}));
     }
 
     void tabVisitsTheFieldsInOrder()

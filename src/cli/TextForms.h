@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace useropts {
+
+// A value on one line: backslash and control characters as C escapes (\n,
+// \r, \t, \\ and \xNN for the others), so that a line feed in a value, which
+// the file allows, cannot pass for the next setting, nor what a user typed
+// split a message in two.
+QString escapedValue(const QString& value);
+
+// A JSON string literal, quotes included.
+QString jsonString(const QString& value);
+
+} // namespace useropts
