@@ -3,11 +3,11 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/CsvTable.h"
-#include "cli/NewFiles.h"
 #include "cli/SettingValues.h"
-#include "cli/SettingsPlace.h"
+#include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
 #include "files/FileHead.h"
+#include "files/NewFiles.h"
 #include "files/WholeFileWriter.h"
 #include "floppy/FloppyImage.h"
 #include "settings/ComputerName.h"
@@ -99,7 +99,7 @@ QString canonical(const QString& path)
 
 Result<Template> readTemplate(const QString& path, ProcessRunner& processes)
 {
-    const Result<SettingsPlace> place = settingsPlace(path);
+    const Result<SettingsPlace> place = placeToRead(path);
     if (!place.ok())
         return place.failure();
     OpenedSettings opened = openSettings(processes, place.value());

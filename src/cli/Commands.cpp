@@ -3,7 +3,7 @@
 #include "cli/Batch.h"
 #include "cli/Console.h"
 #include "cli/SettingValues.h"
-#include "cli/SettingsPlace.h"
+#include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
 #include "files/WholeFileWriter.h"
 #include "floppy/FloppyImage.h"
@@ -135,7 +135,7 @@ void printCautions(const QByteArray& file)
 
 int show(const QString& path, bool json, ProcessRunner& processes)
 {
-    const Result<SettingsPlace> place = settingsPlace(path);
+    const Result<SettingsPlace> place = placeToRead(path);
     if (!place.ok())
         return failed(place.failure());
     const OpenedSettings opened = openSettings(processes, place.value());
@@ -166,7 +166,7 @@ int show(const QString& path, bool json, ProcessRunner& processes)
 
 int set(const QString& path, const QList<Edit>& edits, ProcessRunner& processes)
 {
-    const Result<SettingsPlace> place = settingsPlace(path);
+    const Result<SettingsPlace> place = placeToRead(path);
     if (!place.ok())
         return failed(place.failure());
     OpenedSettings opened = openSettings(processes, place.value());
@@ -177,7 +177,7 @@ int set(const QString& path, const QList<Edit>& edits, ProcessRunner& processes)
     const Result<QByteArray> file = buildSettingsFile(opened.fields);
     if (!file.ok())
         return failed(file.failure());
-    if (Result<> saved = saveSettings(processes, place.value(), file.value()); !saved.ok())
+    if (Result<> saved = writeSettingsBytes(processes, place.value(), file.value()); !saved.ok())
         return failed(saved.failure());
     printCautions(file.value());
     return kDone;
@@ -194,7 +194,7 @@ int create(const QString& path, bool force, const QList<Edit>& edits, ProcessRun
     const QString shown = QDir::toNativeSeparators(path);
     SettingsPlace place{path, false};
     if (QFileInfo::exists(path)) {
-        const Result<SettingsPlace> found = settingsPlace(path);
+        const Result<SettingsPlace> found = placeToRead(path);
         if (!found.ok())
             return failed(found.failure());
         place = found.value();
@@ -216,7 +216,7 @@ int create(const QString& path, bool force, const QList<Edit>& edits, ProcessRun
                                              "(mkfs.fat makes an empty one)")
                                   .arg(shown)});
     }
-    if (Result<> saved = saveSettings(processes, place, file.value()); !saved.ok())
+    if (Result<> saved = writeSettingsBytes(processes, place, file.value()); !saved.ok())
         return failed(saved.failure());
     printCautions(file.value());
     return kDone;

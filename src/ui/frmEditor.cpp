@@ -1,10 +1,8 @@
 #include "ui/frmEditor.h"
 
-#include "files/FileHead.h"
-#include "files/WholeFileWriter.h"
 #include "floppy/FloppyImage.h"
+#include "floppy/SettingsPlace.h"
 #include "settings/DefaultSettings.h"
-#include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
 #include "settings/ShellCaution.h"
@@ -46,10 +44,6 @@ QString readWarningText(const QString& path)
            QString::fromLatin1(kMakerSiteHost) +
            QStringLiteral(" for newer releases of this editor.");
 }
-
-// Far beyond any settings file, yet a file that holds no line ends cannot
-// make the editor read for ever.
-constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -152,7 +146,7 @@ void frmEditor::ReadSettings(const QString& path)
     // Only as far as the last setting: whatever follows, however large, is
     // never read.
     QByteArray bytes;
-    const Result<> head = readSettingsBytes(path, bytes);
+    const Result<> head = readSettingsSource(path, bytes);
 
     // Each field shows its value as soon as its line is read, so the DHCP
     // choice has set the address fields before they are filled.
@@ -171,20 +165,14 @@ void frmEditor::ReadSettings(const QString& path)
     }
 }
 
-Result<> frmEditor::readSettingsBytes(const QString& path, QByteArray& bytes)
+Result<> frmEditor::readSettingsSource(const QString& path, QByteArray& bytes)
 {
     // A floppy image is known by what it holds, whatever its name.
-    const Result<bool> image = isFloppyImage(path);
-    m_imageFile = image.ok() && image.value() ? path : QString();
-    if (!image.ok())
-        return image.failure();
-    if (!image.value())
-        return readFileHead(path, kLineCount, kMaxSettingsBytes, bytes);
-    const Result<QByteArray> inside = readSettingsFromImage(m_platform.processes(), path);
-    if (!inside.ok())
-        return inside.failure();
-    bytes = inside.value();
-    return {};
+    const Result<SettingsPlace> place = settingsPlace(path);
+    m_imageFile = place.ok() && place.value().image ? path : QString();
+    if (!place.ok())
+        return place.failure();
+    return readSettingsBytes(m_platform.processes(), place.value(), bytes);
 }
 
 QString frmEditor::shownSettingsFile(const QString& path) const
@@ -232,20 +220,15 @@ Result<> frmEditor::SaveSettings(const QString& path)
         return built.failure();
     // An existing floppy image gets the file inside it; a file that only
     // looks like one is left alone rather than written over.
-    const Result<bool> image = isFloppyImage(path);
-    if (!image.ok()) {
+    const Result<SettingsPlace> place = settingsPlace(path);
+    if (!place.ok()) {
         return Failure{QStringLiteral("cannot write %1: %2")
-                           .arg(QDir::toNativeSeparators(path), image.failure().reason)};
+                           .arg(QDir::toNativeSeparators(path), place.failure().reason)};
     }
-    if (!image.value()) {
-        const Result<> written = writeWholeFile(path, built.value());
-        if (written.ok())
-            m_imageFile.clear();
-        return written;
-    }
-    const Result<> written = writeSettingsIntoImage(m_platform.processes(), path, built.value());
+    const Result<> written =
+        writeSettingsBytes(m_platform.processes(), place.value(), built.value());
     if (written.ok())
-        m_imageFile = path;
+        m_imageFile = place.value().image ? path : QString();
     return written;
 }
 

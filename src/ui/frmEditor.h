@@ -73,7 +73,7 @@ class frmEditor : public QWidget
 
   private:
     // The bytes of a settings file, or of the one inside a floppy image.
-    Result<> readSettingsBytes(const QString& path, QByteArray& bytes);
+    Result<> readSettingsSource(const QString& path, QByteArray& bytes);
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
     // Return or Enter on a command button: presses it; true if taken.

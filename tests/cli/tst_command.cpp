@@ -4,6 +4,7 @@
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
+#include "support/DiskTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <memory>
 
 using namespace useropts;
+using useropts::testing::tool;
 
 namespace {
 
@@ -40,24 +42,6 @@ void store(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-}
-
-// Runs a tool of dosfstools or mtools; its exit code, or -1.
-int tool(const QString& program, const QStringList& arguments, const QByteArray& input = {},
-         QByteArray* output = nullptr)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("MTOOLS_SKIP_CHECK", "1");
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000))
-        return -1;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 // A settings file as the window writes it, with a computer name that stays.

@@ -3,10 +3,10 @@
 // clusters, its directory entry and the allocation table, and leave an image
 // that fsck.fat finds clean; a bad image must stay as it was.
 #include "floppy/FloppyImage.h"
+#include "support/DiskTools.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +15,7 @@
 #include <memory>
 
 using namespace useropts;
+using useropts::testing::tool;
 
 namespace {
 
@@ -25,24 +26,6 @@ QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs a tool of dosfstools or mtools; its exit code, or -1.
-int tool(const QString& program, const QStringList& arguments, const QByteArray& input = {},
-         QByteArray* output = nullptr)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("MTOOLS_SKIP_CHECK", "1");
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000))
-        return -1;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 // The byte ranges a save may change: the allocation tables and the root

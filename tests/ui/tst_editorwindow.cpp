@@ -1,5 +1,6 @@
 #include "settings/DefaultSettings.h"
 #include "settings/EditorFields.h"
+#include "support/DiskTools.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/EditorLayout.h"
 #include "ui/ExistingPath.h"
@@ -14,7 +15,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -341,14 +341,12 @@ class TestEditorWindow : public QObject
     // looks like an image is neither read nor written over.
     void floppyImage()
     {
+        // The tool's output, or "<failed>".
         const auto run = [](const QString& program, const QStringList& arguments,
                             const QByteArray& input = {}) {
-            QProcess process;
-            process.start(program, arguments);
-            process.write(input);
-            process.closeWriteChannel();
-            return process.waitForFinished() && process.exitCode() == 0
-                       ? process.readAllStandardOutput()
+            QByteArray output;
+            return useropts::testing::tool(program, arguments, input, &output) == 0
+                       ? output
                        : QByteArray("<failed>");
         };
         if (QStandardPaths::findExecutable("mkfs.fat").isEmpty() ||

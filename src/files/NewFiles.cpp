@@ -1,4 +1,4 @@
-#include "cli/NewFiles.h"
+#include "files/NewFiles.h"
 
 #include "files/FileKind.h"
 

@@ -1,9 +1,6 @@
-#include "cli/SettingsPlace.h"
+#include "cli/SettingsFile.h"
 
 #include "cli/SettingValues.h"
-#include "files/FileHead.h"
-#include "files/WholeFileWriter.h"
-#include "floppy/FloppyImage.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
@@ -15,10 +12,6 @@ namespace useropts {
 
 namespace {
 
-// The window's limit: far beyond any settings file, yet a file without line
-// ends cannot keep the command reading for ever.
-constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
-
 Failure cannotRead(const QString& path, const Failure& why)
 {
     return Failure{
@@ -27,28 +20,19 @@ Failure cannotRead(const QString& path, const Failure& why)
 
 } // namespace
 
-Result<SettingsPlace> settingsPlace(const QString& path)
+Result<SettingsPlace> placeToRead(const QString& path)
 {
-    const Result<bool> image = isFloppyImage(path);
-    if (!image.ok())
-        return cannotRead(path, image.failure());
-    return SettingsPlace{path, image.value()};
+    const Result<SettingsPlace> place = settingsPlace(path);
+    if (!place.ok())
+        return cannotRead(path, place.failure());
+    return place;
 }
 
 OpenedSettings openSettings(ProcessRunner& processes, const SettingsPlace& place)
 {
     OpenedSettings opened;
     QByteArray bytes;
-    Result<> source;
-    if (place.image) {
-        const Result<QByteArray> read = readSettingsFromImage(processes, place.path);
-        if (read.ok())
-            bytes = read.value();
-        else
-            source = read.failure();
-    } else {
-        source = readFileHead(place.path, kLineCount, kMaxSettingsBytes, bytes);
-    }
+    const Result<> source = readSettingsBytes(processes, place, bytes);
     if (!source.ok() && bytes.isEmpty()) {
         opened.failure = cannotRead(place.path, source.failure());
         return opened;
@@ -77,13 +61,6 @@ Result<QByteArray> buildSettingsFile(const EditorFields& fields)
     if (!field)
         return failure;
     return Failure{QStringLiteral("%1: %2").arg(nameOf(*field), failure.reason), failure.line};
-}
-
-Result<> saveSettings(ProcessRunner& processes, const SettingsPlace& place, const QByteArray& bytes)
-{
-    if (place.image)
-        return writeSettingsIntoImage(processes, place.path, bytes);
-    return writeWholeFile(place.path, bytes);
 }
 
 QStringList cautionsFor(const QByteArray& file)

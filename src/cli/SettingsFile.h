@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "floppy/ProcessRunner.h"
+#include "floppy/SettingsPlace.h"
 #include "settings/EditorFields.h"
 
 #include <QByteArray>
@@ -12,16 +13,9 @@
 
 namespace useropts {
 
-// A USEROPTS.BAT of its own, or the one inside a floppy image.
-struct SettingsPlace
-{
-    QString path;
-    bool image = false;
-};
-
 // Which of the two path is, by its content; a failure says why it can be
 // neither ("cannot read a.img: it is named like a floppy image but is empty").
-Result<SettingsPlace> settingsPlace(const QString& path);
+Result<SettingsPlace> placeToRead(const QString& path);
 
 struct OpenedSettings
 {
@@ -39,10 +33,6 @@ OpenedSettings openSettings(ProcessRunner& processes, const SettingsPlace& place
 // Builds the whole file as the window's Save does. A value the file cannot
 // hold fails, naming its setting by its name in the file.
 Result<QByteArray> buildSettingsFile(const EditorFields& fields);
-
-// Replaces the file, or the one in the image, whole or not at all.
-Result<> saveSettings(ProcessRunner& processes, const SettingsPlace& place,
-                      const QByteArray& bytes);
 
 // The window's cautions for a file it would save, each naming its setting by
 // its name in the file: "USERNAME holds '>': when the floppy boots, ...".
