@@ -1,6 +1,7 @@
 #include "files/WholeFileWriter.h"
 
 #include "files/FileKind.h"
+#include "files/TemporaryFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -137,6 +138,9 @@ int replaceByRename(const QString& path, const QByteArray& bytes, const struct s
     Descriptor fd = createSibling(path, old ? 0600 : 0666, created, error);
     if (!fd.valid())
         return error;
+    // It holds the new content, a password among it, until it takes the old
+    // file's place.
+    const TemporaryPath removedOnSignal(created);
     const auto failed = [&](int why) {
         ::unlink(encoded(created).constData());
         return why;

@@ -1,4 +1,5 @@
 #include "cards/CardFile.h"
+#include "files/TemporaryFiles.h"
 #include "ui/ProgramVersion.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
@@ -67,6 +68,7 @@ int main(int argc, char* argv[])
         parser.process(app); // prints and ends the program
     }
 
+    useropts::removeTemporariesOnSignals();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     describe(parser);
