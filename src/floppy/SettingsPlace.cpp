@@ -7,14 +7,6 @@
 
 namespace useropts {
 
-namespace {
-
-// Far beyond any settings file, yet a file that holds no line ends cannot
-// make a reader read for ever.
-constexpr qint64 kMaxSettingsBytes = 16 * 1024 * 1024;
-
-} // namespace
-
 Result<SettingsPlace> settingsPlace(const QString& path)
 {
     const Result<bool> image = isFloppyImage(path);

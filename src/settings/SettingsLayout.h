@@ -32,6 +32,10 @@ struct LineFormat
 
 inline constexpr int kLineCount = 23;
 inline constexpr int kFirstDataLine = 4;
+// Far beyond any settings file, yet a file that holds no line ends cannot
+// make a reader read for ever: no more of a file is read, so no longer file
+// is written.
+inline constexpr qsizetype kMaxSettingsBytes = 16 * 1024 * 1024;
 
 // Lines 1 to 3 are written as they stand and skipped when reading.
 // The misspelling in line 2 is what the boot floppy carries; keep it.

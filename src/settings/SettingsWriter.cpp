@@ -4,6 +4,9 @@
 #include "encodings/Charset.h"
 #include "encodings/PasswordCipher.h"
 #include "settings/SettingsLayout.h"
+#include "settings/SettingsReader.h"
+
+#include <algorithm>
 
 namespace useropts {
 
@@ -24,19 +27,31 @@ Failure failure(const LineFormat& format, const QString& reason)
 }
 
 // A carriage return inside a value would end its line early and shift every
-// later setting by a line, for this editor and for the boot menu alike.
+// later setting by a line, for this editor and for the boot menu alike. A
+// line feed is worse: the boot menu reads past it, but the DOS shell ends
+// the line there and runs the rest as a command at every boot.
 Result<> appendLineSafe(const LineFormat& format, const QByteArray& value, QByteArray& out)
 {
-    const qsizetype cr = value.indexOf('\r');
-    if (cr >= 0) {
-        return failure(format, QStringLiteral("%1 would hold a carriage return at character %2, "
-                                              "which would end line %3 early")
-                                   .arg(fieldCaption(format.field))
-                                   .arg(cr + 1)
-                                   .arg(format.line));
+    const auto end =
+        std::find_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (end == value.end()) {
+        out += value;
+        return {};
     }
-    out += value;
-    return {};
+    const bool cr = *end == '\r';
+    const QString what = cr ? QStringLiteral("carriage return") : QStringLiteral("line feed");
+    const QString where =
+        format.form == ValueForm::Password
+            ? QStringLiteral("%1 would be stored with a %2 at character %3, where its character "
+                             "scrambles to one")
+            : QStringLiteral("%1 would hold a %2 at character %3");
+    const QString effect =
+        cr ? QStringLiteral("which would end line %1 early")
+           : QStringLiteral("where the DOS shell would end line %1 and run the rest as a command "
+                            "at every boot");
+    return failure(format,
+                   where.arg(fieldCaption(format.field), what).arg(end - value.begin() + 1) +
+                       QStringLiteral(", ") + effect.arg(format.line));
 }
 
 Result<> encodeText(const LineFormat& format, const QString& text, QByteArray& out)
@@ -53,8 +68,15 @@ Result<> appendValue(const LineFormat& format, const EditorFields& fields, QByte
     case ValueForm::CardCode:
         return encodeText(format, cardCode(fields.text(format.field)), out);
     case ValueForm::Text:
-    case ValueForm::TimeOut:
     case ValueForm::ComputerName:
+        return encodeText(format, fields.text(format.field), out);
+    case ValueForm::TimeOut:
+        // Written as typed, but never a file that cannot be opened again.
+        if (!timeOutFromFile(fields.text(format.field)).ok()) {
+            return failure(format, QStringLiteral("%1 is a number too large to represent, so the "
+                                                  "file could not be read again")
+                                       .arg(fieldCaption(format.field)));
+        }
         return encodeText(format, fields.text(format.field), out);
     case ValueForm::Password: {
         const Result<QString> stored = Encrypt(fields.text(format.field));
@@ -102,6 +124,12 @@ Result<QByteArray> writeSettings(const EditorFields& fields)
         if (Result<> written = appendValue(format, fields, out); !written.ok())
             return written.failure();
         out += "\r\n";
+        if (out.size() > kMaxSettingsBytes) {
+            return failure(format, QStringLiteral("%1 is so long that the file would be larger "
+                                                  "than the %2 MB that are read of it again")
+                                       .arg(fieldCaption(format.field))
+                                       .arg(kMaxSettingsBytes / (1024 * 1024)));
+        }
     }
     return out;
 }

@@ -350,6 +350,7 @@ Widget<ControlKind::EditableChoice>* makeEditableChoice(const ControlRow& row, Q
     choice->setInsertPolicy(QComboBox::NoInsert);
     choice->setCompleter(nullptr);
     choice->lineEdit()->setMaxLength(kNoLengthLimit);
+    choice->lineEdit()->setAcceptDrops(false);
     choice->setEditText(QString::fromLatin1(row.caption));
     return choice;
 }
@@ -358,6 +359,7 @@ Widget<ControlKind::TextField>* makeTextField(QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
     field->setMaxLength(kNoLengthLimit);
+    field->setAcceptDrops(false); // a setting never changes by a drop
     return field;
 }
 

@@ -1,7 +1,6 @@
 #include "ui/QtPlatformServices.h"
 
 #include "floppy/FloppyImage.h"
-#include "ui/ExistingPath.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -50,7 +49,7 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilter(toNameFilter(request.filter));
     if (!request.fileName.isEmpty()) {
-        const QFileInfo info(matchExistingPathIgnoringCase(request.fileName));
+        const QFileInfo info(request.fileName);
         if (info.isAbsolute())
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());

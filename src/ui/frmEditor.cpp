@@ -79,9 +79,9 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
         QWidget* control = textField(field);
         if (!control)
             control = choiceField(field);
-        if (!control->toolTip().isEmpty())
-            control->installEventFilter(this);
+        control->installEventFilter(this); // tips, and drops
     }
+    choiceField(Field::cboNIC)->lineEdit()->installEventFilter(this);
 
     // A pick by the user and a selection made by the program alike.
     QComboBox* dhcp = choiceField(Field::cboDHCP);
@@ -183,7 +183,9 @@ QString frmEditor::shownSettingsFile(const QString& path) const
 void frmEditor::cmdSave_Click()
 {
     CommonDialog1.setDialogTitle(QStringLiteral("Save USEROPTS.BAT"));
-    CommonDialog1.setFileName(strSettingsFile.toUpper());
+    // The file as it is on disk: where letter case counts, the upper-cased
+    // name would be another file, and saving would replace that one.
+    CommonDialog1.setFileName(strSettingsFile);
     const bool chosen = CommonDialog1.ShowSave();
     strSettingsFile = CommonDialog1.fileName();
     if (!chosen)
@@ -312,6 +314,21 @@ void frmEditor::setCardDirectory(const QString& directory)
 
 bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 {
+    // A drop would put a file's path or dragged text into a setting, which a
+    // later save writes to the floppy: settings change only by typing and
+    // picking.
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (qobject_cast<QLineEdit*>(watched) || qobject_cast<QComboBox*>(watched)) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::KeyPress &&
         pressOnEnter(watched, static_cast<const QKeyEvent*>(event)))
         return true;

@@ -170,8 +170,12 @@ class TestCommand : public QObject
         EditorFields fields = baseFields();
         fields.txtDomain = "q\"uote";
         fields.txtUsername = "a\\b";
-        fields.txtLogon = QString("x\ny\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
-        store(pathOf("a.bat"), fileOf(fields));
+        // The file may hold a line feed, which no save writes.
+        fields.txtLogon = QString("x y\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
+        QByteArray file = fileOf(fields);
+        fields.txtLogon[1] = u'\n';
+        file.replace("LOGONSCRIPT=x y", "LOGONSCRIPT=x\ny");
+        store(pathOf("a.bat"), file);
 
         const Run text = run({"show", "a.bat"});
         QCOMPARE(text.exitCode, 0);
@@ -288,6 +292,11 @@ class TestCommand : public QObject
             << QStringList{"set", "a.bat", "LOGONSCRIPT=a\rb"}
             << "useropts: LOGONSCRIPT: line 12 could not be written: Auto-Execute Command would "
                "hold a carriage return at character 2, which would end line 12 early\n";
+        QTest::newRow("set, line feed")
+            << QStringList{"set", "a.bat", "USERNAME=jo\nmkdir X"}
+            << "useropts: USERNAME: line 6 could not be written: Username would hold a line feed "
+               "at character 3, where the DOS shell would end line 6 and run the rest as a "
+               "command at every boot\n";
         QTest::newRow("new, password")
             << QStringList{"new", "--force", "a.bat", QString("PASSWORD=ab") + QChar(0xFF)}
             << "useropts: PASSWORD: line 7 could not be written: the password character at "
@@ -365,13 +374,13 @@ class TestCommand : public QObject
         QCOMPARE(kind.contains("image") ? settingsInImage(path) : contents(path), fileOf(expected));
     }
 
-    // A table as spreadsheets save it: quotes, a comma and a line end inside
-    // them, a byte-order mark, CR LF, a blank line; a KZ template.
+    // A table as spreadsheets save it: quotes and commas inside them, a
+    // byte-order mark, CR LF, a blank line; a KZ template.
     void batchWritesOneFileForEachRow()
     {
         store(pathOf("t.bat"), fileOf(defaultSettings())); // KZ123456
         store(pathOf("t.csv"), "\xEF\xBB\xBFUSERNAME,Password,logonscript,WKSTN\r\n"
-                               "alice,\"p,w\",\"run\nme\",\r\n"
+                               "alice,\"p,w\",\"run, me\",\r\n"
                                "bob,\"say \"\"hi\"\"\",x,PC7\r\n"
                                "\r\n"
                                "\"c>rl\",z,y,\r\n"
@@ -394,7 +403,7 @@ class TestCommand : public QObject
             QVERIFY(folder == "PC7" || QRegularExpression("^KZ\\d{1,7}$").match(folder).hasMatch());
         }
         QCOMPARE(byUser["alice"].txtPassword, "p,w");
-        QCOMPARE(byUser["alice"].txtLogon, "run\nme");
+        QCOMPARE(byUser["alice"].txtLogon, "run, me");
         QCOMPARE(byUser["bob"].txtPassword, "say \"hi\"");
         QVERIFY(byUser.contains("c>rl"));
         QCOMPARE(byUser["dave"].txtDomain, "WORKGROUP"); // from the template
@@ -413,6 +422,11 @@ class TestCommand : public QObject
                                       << "row 2, column CD: CD takes 0 or 1, not ''";
         QTest::newRow("cannot hold") << QByteArray("OUTPUT,username\na,\xCE\xA9\n")
                                      << "row 2, column username: line 6 could not be written";
+        // What a spreadsheet saves for a cell with a line break in it.
+        QTest::newRow("line break in a cell")
+            << QByteArray("OUTPUT,LOGONSCRIPT\na,\"run\nDEL *.*\"\n")
+            << "row 2, column LOGONSCRIPT: line 12 could not be written: Auto-Execute Command "
+               "would hold a line feed at character 4";
         QTest::newRow("same output") << QByteArray("OUTPUT\na\nb\n./a\n")
                                      << "row 4, column OUTPUT: row 2 writes out/a already";
         QTest::newRow("output exists") << QByteArray("OUTPUT\nb\nold.bat\n")

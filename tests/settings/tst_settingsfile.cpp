@@ -130,7 +130,7 @@ void TestSettingsFile::randomFieldsRoundTrip()
             unsigned char code = 0;
             do {
                 code = static_cast<unsigned char>(rng.bounded(256));
-            } while (code == '\r' || (noBlank && code == ' '));
+            } while (code == '\r' || code == '\n' || (noBlank && code == ' '));
             s += Charset::toUnicode(code);
         }
         return s;
@@ -169,7 +169,7 @@ void TestSettingsFile::everyCodeSurvivesInATextField()
     EditorFields f = defaultSettings();
     QString all;
     for (int code = 0; code <= 255; ++code) {
-        if (code != '\r') // a line end cannot be part of a value
+        if (code != '\r' && code != '\n') // a line end cannot be part of a value
             all += Charset::toUnicode(static_cast<unsigned char>(code));
     }
     f.txtLogon = all;
@@ -188,7 +188,7 @@ void TestSettingsFile::everyCodeSurvivesInThePassword()
     // whenever its shifted form is something the line can carry.
     for (int position : {1, 2, 7, 40}) {
         for (int code = 0; code <= 255; ++code) {
-            if (code + position > 255 || code + position == '\r')
+            if (code + position > 255 || code + position == '\r' || code + position == '\n')
                 continue;
             EditorFields f = defaultSettings();
             f.txtPassword =
@@ -452,6 +452,20 @@ void TestSettingsFile::writeFailures_data()
     f = defaultSettings();
     f.txtLogon = QStringLiteral("a\rb");
     QTest::newRow("carriage return in a text") << f << 12 << "carriage return";
+    // The DOS shell would run what follows a line feed as a command.
+    f = defaultSettings();
+    f.txtUsername = QStringLiteral("jo\nmkdir X");
+    QTest::newRow("line feed in a text") << f << 6 << "line feed at character 3";
+    f = defaultSettings();
+    f.txtPassword = QStringLiteral("\tx");
+    QTest::newRow("password that scrambles into a line feed") << f << 7 << "line feed";
+    // What the reader refuses is never written.
+    f = defaultSettings();
+    f.txtTimeOut = QStringLiteral("1e400");
+    QTest::newRow("time-out too large to read back") << f << 13 << "too large";
+    f = defaultSettings();
+    f.txtLogon = QString(kMaxSettingsBytes, u'x');
+    QTest::newRow("longer than is read back") << f << 12 << "larger than the 16 MB";
     f = defaultSettings();
     f.txtPassword = QStringLiteral("\u4E2D");
     QTest::newRow("password without a code") << f << 7 << "U+4E2D";

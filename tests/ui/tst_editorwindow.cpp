@@ -3,7 +3,6 @@
 #include "support/DiskTools.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/EditorLayout.h"
-#include "ui/ExistingPath.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
 
@@ -15,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -305,17 +305,50 @@ class TestEditorWindow : public QObject
         QCOMPARE(saved.text, "Settings saved to " + copy);
         QCOMPARE(saved.icon, MessageIcon::Information);
 
-        // The save dialog offers the path upper-cased, which still leads it to
-        // the folder the file is in; the open dialog offers it as chosen.
+        // Both dialogs offer the file as it is on disk.
         QCOMPARE(m_platform->fileDialogs.size(), 3);
         const auto& saveDialog = m_platform->fileDialogs[1];
         QCOMPARE(saveDialog.request.title, QString("Save USEROPTS.BAT"));
         QCOMPARE(saveDialog.request.filter,
                  QString("USEROPTS.BAT|USEROPTS.BAT|Floppy images|*.img *.ima *.vfd *.flp"));
-        QCOMPARE(saveDialog.request.fileName, original.toUpper());
-        QCOMPARE(matchExistingPathIgnoringCase(saveDialog.request.fileName),
-                 QDir::toNativeSeparators(original));
+        QCOMPARE(saveDialog.request.fileName, original);
         QCOMPARE(m_platform->fileDialogs[2].request.fileName, copy);
+    }
+
+    // Where letter case counts, USEROPTS.BAT beside useropts.bat is another
+    // file: Save offers and writes the one that was opened.
+    void saveWritesTheFileThatWasOpened()
+    {
+        const QByteArray other = fileOf(withLine(kStaticLines, 6, "Set USERNAME=other"));
+        const QString upper = writeFile("USEROPTS.BAT", other);
+        const QString lower = writeFile("useropts.bat", fileOf(kStaticLines));
+        open(lower);
+        m_window->findChild<QLineEdit*>("txtUsername")->setText("edited");
+        m_window->cmdSave_Click(); // cancelled: the name stays as it was
+        save(m_platform->fileDialogs.last().request.fileName); // the offered name taken
+        QCOMPARE(m_platform->fileDialogs[1].request.fileName, lower);
+        QCOMPARE(m_platform->fileDialogs[2].request.fileName, lower);
+        QVERIFY(contents(lower).contains("\r\nSet USERNAME=edited\r\n"));
+        QCOMPARE(contents(upper), other);
+    }
+
+    // A file or text dragged onto a field never becomes a setting.
+    void dropsChangeNoSetting()
+    {
+        m_window->cmdNew_Click();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(pathOf("USEROPTS.BAT"))});
+        data.setText("dropped");
+        for (QWidget* field : std::initializer_list<QWidget*>{
+                 m_window->findChild<QLineEdit*>("txtLogon"),
+                 m_window->findChild<QComboBox*>("cboNIC")->lineEdit()}) {
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(field, &enter);
+            QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(field, &drop);
+            QVERIFY(!enter.isAccepted() && !drop.isAccepted());
+        }
+        QCOMPARE(m_window->fields(), defaultSettings());
     }
 
     // A value the DOS shell would cut is saved as typed, with a caution in
@@ -362,7 +395,7 @@ class TestEditorWindow : public QObject
         QVERIFY(m_platform->messages.isEmpty());
         m_window->findChild<QLineEdit*>("txtUsername")->setText("inside");
         save(image);
-        QCOMPARE(m_platform->fileDialogs.last().request.fileName, image.toUpper());
+        QCOMPARE(m_platform->fileDialogs.last().request.fileName, image);
         QCOMPARE(m_platform->messages.last().text,
                  "Settings saved to " + image + " (USEROPTS.BAT)");
         QVERIFY(
@@ -400,6 +433,10 @@ class TestEditorWindow : public QObject
         row("choice without an entry", fileOf(kStaticLines.first(21)), {}, "USEROPTS.BAT",
             "Line 22");
         row("empty name", {}, {}, "", "");
+        // Read as the boot menu reads it, but never saved for the DOS shell.
+        row("line feed read from the file",
+            fileOf(withLine(kStaticLines, 12, "Set LOGONSCRIPT=CALL X.BAT\nDEL *.*")), {},
+            "USEROPTS.BAT", "Auto-Execute Command would hold a line feed at character 11");
     }
 
     void failedSaveKeepsTheOldFile()
