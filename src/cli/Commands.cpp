@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace useropts {
 
@@ -223,6 +224,30 @@ int create(const QString& path, bool force, const QList<Edit>& edits, ProcessRun
 }
 
 } // namespace
+
+Result<> argumentsAreText(int argc, const char* const argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView bytes(argv[i]);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = decoder.decode(bytes); // decoding happens here, not before
+        Q_UNUSED(decoded);
+        if (!decoder.hasError())
+            continue;
+        QString shown;
+        for (const char c : bytes) {
+            const auto code = static_cast<unsigned char>(c);
+            shown += code >= 0x20 && code < 0x7F
+                         ? QString(QChar(code))
+                         : QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
+        }
+        return Failure{QStringLiteral("argument %1 ('%2') is not UTF-8 text, so the file it "
+                                      "names could not be found again; rename the file")
+                           .arg(i)
+                           .arg(shown)};
+    }
+    return {};
+}
 
 int runCommandLine(const QStringList& arguments, ProcessRunner& processes)
 {

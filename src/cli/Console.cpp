@@ -1,5 +1,7 @@
 #include "cli/Console.h"
 
+#include "cli/TextForms.h"
+
 #include <cstdio>
 
 #if defined(Q_OS_UNIX)
@@ -28,13 +30,13 @@ void printData(const QString& text)
 void printMessage(const QString& text)
 {
     showProgress({});
-    write(stderr, QStringLiteral("useropts: %1\n").arg(text));
+    write(stderr, QStringLiteral("useropts: %1\n").arg(escapedControls(text)));
 }
 
 void printNote(const QString& text)
 {
     showProgress({});
-    write(stderr, text + u'\n');
+    write(stderr, escapedControls(text) + u'\n');
 }
 
 bool messagesGoToTerminal()
@@ -51,7 +53,7 @@ void showProgress(const QString& text)
     if (text.isEmpty() && !g_progressShown)
         return;
     // Back to the start of the line, the text, and the rest of the line cleared.
-    write(stderr, QStringLiteral("\r%1\x1b[K").arg(text));
+    write(stderr, QStringLiteral("\r%1\x1b[K").arg(escapedControls(text)));
     std::fflush(stderr);
     g_progressShown = !text.isEmpty();
 }

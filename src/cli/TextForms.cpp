@@ -9,10 +9,6 @@ bool isControl(QChar c)
     return c.category() == QChar::Other_Control;
 }
 
-} // namespace
-
-namespace {
-
 // The C escapes both forms share; JSON also escapes its quote, and writes
 // other control characters as \u, where the line form writes \x (every
 // control character the file's character set holds is below U+0100, so two
@@ -56,6 +52,22 @@ QString escaped(const QString& value, bool json)
 QString escapedValue(const QString& value)
 {
     return escaped(value, false);
+}
+
+QString escapedControls(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isControl(c))
+            out += escaped(QString(c), false);
+        else if (c.category() == QChar::Separator_Line ||
+                 c.category() == QChar::Separator_Paragraph)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 QString jsonString(const QString& value)

@@ -10,6 +10,11 @@ namespace useropts {
 // split a message in two.
 QString escapedValue(const QString& value);
 
+// Text for a message on a terminal: control characters as C escapes, the
+// rest as it stands, so that a path or a table cell cannot move the cursor,
+// change colours or split the message in two.
+QString escapedControls(const QString& text);
+
 // A JSON string literal, quotes included.
 QString jsonString(const QString& value);
 

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "files/TemporaryFiles.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,10 @@
 int main(int argc, char* argv[])
 {
     useropts::removeTemporariesOnSignals();
+    if (const useropts::Result<> text = useropts::argumentsAreText(argc, argv); !text.ok()) {
+        useropts::printMessage(text.failure().reason);
+        return useropts::kMisused;
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("useropts"));
     QCoreApplication::setApplicationVersion(QStringLiteral(USEROPTS_VERSION));

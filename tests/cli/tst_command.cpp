@@ -19,6 +19,12 @@
 
 #include <memory>
 
+#include <QScopeGuard>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace useropts;
 using useropts::testing::tool;
 
@@ -412,49 +418,93 @@ class TestCommand : public QObject
     void batchBadRowsWriteNothing_data()
     {
         QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<bool>("force");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown column") << QByteArray("USERNAME,COLOUR\nx,red\n")
-                                        << "row 1, column COLOUR: there is no setting named";
-        QTest::newRow("bad choice")
-            << QByteArray("USERNAME,Redirector,OUTPUT\nx,FULL,a\ny,Full,b\n")
-            << "row 3, column Redirector: REDIRECTOR takes BASIC or FULL";
-        QTest::newRow("empty choice") << QByteArray("USERNAME,CD,OUTPUT\nx,,a\n")
-                                      << "row 2, column CD: CD takes 0 or 1, not ''";
-        QTest::newRow("cannot hold") << QByteArray("OUTPUT,username\na,\xCE\xA9\n")
-                                     << "row 2, column username: line 6 could not be written";
+        const auto row = [](const char* name, const QByteArray& table, const QString& message,
+                            bool force = false) {
+            QTest::newRow(name) << table << force << message;
+        };
+        row("unknown column", "USERNAME,COLOUR\nx,red\n",
+            "row 1, column COLOUR: there is no setting named");
+        row("bad choice", "USERNAME,Redirector,OUTPUT\nx,FULL,a\ny,Full,b\n",
+            "row 3, column Redirector: REDIRECTOR takes BASIC or FULL");
+        row("empty choice", "USERNAME,CD,OUTPUT\nx,,a\n",
+            "row 2, column CD: CD takes 0 or 1, not ''");
+        row("cannot hold", "OUTPUT,username\na,\xCE\xA9\n",
+            "row 2, column username: line 6 could not be written");
         // What a spreadsheet saves for a cell with a line break in it.
-        QTest::newRow("line break in a cell")
-            << QByteArray("OUTPUT,LOGONSCRIPT\na,\"run\nDEL *.*\"\n")
-            << "row 2, column LOGONSCRIPT: line 12 could not be written: Auto-Execute Command "
-               "would hold a line feed at character 4";
-        QTest::newRow("same output") << QByteArray("OUTPUT\na\nb\n./a\n")
-                                     << "row 4, column OUTPUT: row 2 writes out/a already";
-        QTest::newRow("output exists") << QByteArray("OUTPUT\nb\nold.bat\n")
-                                       << "row 3, column OUTPUT: out/old.bat exists already";
-        QTest::newRow("output outside") << QByteArray("OUTPUT\nb\nx/../../c\n")
-                                        << "row 3, column OUTPUT: the output 'x/../../c' would "
-                                           "not be inside";
-        QTest::newRow("unclosed quote") << QByteArray("OUTPUT,USERNAME\na,b\nc,\"d\n")
-                                        << "row 3, column USERNAME: a quoted cell is not closed";
-        QTest::newRow("not UTF-8") << QByteArray("OUTPUT,USERNAME\na,\xE9t\xE9\n")
-                                   << "row 2, column USERNAME: the cell is not UTF-8";
+        row("line break in a cell", "OUTPUT,LOGONSCRIPT\na,\"run\nDEL *.*\"\n",
+            "row 2, column LOGONSCRIPT: line 12 could not be written: Auto-Execute Command would "
+            "hold a line feed at character 4");
+        row("unclosed quote", "OUTPUT,USERNAME\na,b\nc,\"d\n",
+            "row 3, column USERNAME: a quoted cell is not closed");
+        row("not UTF-8", "OUTPUT,USERNAME\na,\xE9t\xE9\n",
+            "row 2, column USERNAME: the cell is not UTF-8");
+        // Every output is decided before anything is written.
+        row("same output", "OUTPUT\na\nb\n./a\n",
+            "row 4, column OUTPUT: row 2 writes out/a already");
+        row("same output but for letter case", "WKSTN\nPC01\npc01\n",
+            "row 3, column WKSTN: row 2 writes out/PC01/USEROPTS.BAT already, and "
+            "out/pc01/USEROPTS.BAT is the same file on FAT sticks and SMB shares");
+        row("an output where another needs a folder", "OUTPUT\nx\nX/y\n",
+            "row 3, column OUTPUT: row 2 writes the file out/x, where this row needs a folder");
+        row("a folder of a later output", "OUTPUT\nx/y\nx\n",
+            "row 3, column OUTPUT: row 2 writes out/x/y, so out/x must be a folder");
+        row("control character", "OUTPUT\n\"a\x1b[2Jb\"\n",
+            "row 2, column OUTPUT: the output 'a\\x1b[2Jb' cannot be made: it holds the control "
+            "character \\x1b");
+        row("character FAT cannot hold", "OUTPUT\nPC:1\n",
+            "row 2, column OUTPUT: the output 'PC:1' cannot be made: it holds ':'");
+        row("name too long", "OUTPUT\n" + QByteArray(300, 'n') + "\n",
+            "row 2, column OUTPUT: the output '" + QString(300, 'n') + "' cannot be made: '" +
+                QString(40, 'n') + "...' is 300 bytes long, longer than the 255");
+        row("output exists", "OUTPUT\nb\nold.bat\n",
+            "row 3, column OUTPUT: out/old.bat exists already");
+        row("output outside", "OUTPUT\nb\nx/../../c\n",
+            "row 3, column OUTPUT: the output 'x/../../c' would not be inside");
+        // Links are the user's to remove, never written through.
+        row("output is a link", "OUTPUT\nlink.bat\n",
+            "row 2, column OUTPUT: out/link.bat is a symbolic link, and nothing is written "
+            "through links",
+            true);
+        row("linked folder on the way", "OUTPUT\nlinked/USEROPTS.BAT\n",
+            "row 2, column OUTPUT: out/linked is a symbolic link", true);
+        // Files are known by what they are, not by their names.
+        row("template under another name", "OUTPUT\ntemplate.bat\n",
+            "row 2, column OUTPUT: out/template.bat is the template", true);
+        row("one file under two rows' names", "OUTPUT\nold.bat\nold-too.bat\n",
+            "row 3, column OUTPUT: row 2 writes the same file already, under another of its "
+            "names",
+            true);
     }
 
     void batchBadRowsWriteNothing()
     {
         QFETCH(QByteArray, table);
+        QFETCH(bool, force);
         QFETCH(QString, message);
         store(pathOf("t.bat"), fileOf(baseFields()));
         store(pathOf("t.csv"), table);
-        QVERIFY(QDir().mkpath(pathOf("out")));
+        QVERIFY(QDir().mkpath(pathOf("out")) && QDir().mkpath(pathOf("elsewhere")));
         store(pathOf("out/old.bat"), "old");
-        const Run r = run({"batch", "t.bat", "t.csv", "out"});
+        QVERIFY(::link(qPrintable(pathOf("out/old.bat")), qPrintable(pathOf("out/old-too.bat"))) ==
+                0);
+        QVERIFY(::link(qPrintable(pathOf("t.bat")), qPrintable(pathOf("out/template.bat"))) == 0);
+        QVERIFY(QFile::link(pathOf("elsewhere/victim.bat"), pathOf("out/link.bat")));
+        QVERIFY(QFile::link(pathOf("elsewhere"), pathOf("out/linked")));
+        const QStringList before =
+            QDir(pathOf("out")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+        const Run r = run(force ? QStringList{"batch", "--force", "t.bat", "t.csv", "out"}
+                                : QStringList{"batch", "t.bat", "t.csv", "out"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.isEmpty());
         QVERIFY2(r.err.startsWith("useropts: " + message.toUtf8()), r.err.constData());
-        QCOMPARE(QDir(pathOf("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{"old.bat"});
+        QVERIFY(r.err.endsWith("useropts: nothing was written\n"));
+        QCOMPARE(QDir(pathOf("out")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden),
+                 before);
         QCOMPARE(contents(pathOf("out/old.bat")), "old");
+        QCOMPARE(contents(pathOf("t.bat")), fileOf(baseFields()));
+        QVERIFY(QDir(pathOf("elsewhere")).isEmpty());
     }
 
     // Each image is the template with its own settings file, whole and clean.
@@ -486,6 +536,136 @@ class TestCommand : public QObject
             }
         }
         QCOMPARE(settingsInImage(templ), settings);
+    }
+
+    // The outputs hold a password: no wider access than the template's, and a
+    // report that cannot be given is a failure.
+    void batchOutputsKeepTheTemplatesAccess()
+    {
+        store(pathOf("t.bat"), fileOf(baseFields()));
+        QVERIFY(QFile::setPermissions(pathOf("t.bat"), QFile::ReadOwner | QFile::WriteOwner));
+        store(pathOf("t.csv"), "OUTPUT\na.bat\nb.bat\n");
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.setStandardOutputFile("/dev/full");
+        process.start(USEROPTS_COMMAND, {"batch", "t.bat", "t.csv", "out"});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(process.readAllStandardError(),
+                 "useropts: 2 written to out, but standard output could not say so\n");
+        for (const QString name : {"out/a.bat", "out/b.bat"})
+            QCOMPARE(QFile::permissions(pathOf(name)) & 0x7077,
+                     QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // Stopped half way, a batch leaves no output under a row's name that is
+    // not whole, and no copy of the template's settings anywhere.
+    void batchStoppedBySignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl-C") << SIGINT;
+        QTest::newRow("kill") << SIGTERM;
+        QTest::newRow("closed terminal") << SIGHUP;
+    }
+
+    void batchStoppedBySignal()
+    {
+        QFETCH(int, signal);
+        if (QStandardPaths::findExecutable("mcopy").isEmpty() ||
+            QStandardPaths::findExecutable("mkfs.fat").isEmpty())
+            QSKIP("mtools and dosfstools are needed to make test images.");
+        const QString templ = makeImage("t.img", fileOf(baseFields()));
+        store(pathOf("t.csv"), "WKSTN\nPC1\nPC2\n");
+        // An mcopy that stops when it would write into an image, until killed.
+        QVERIFY(QDir().mkpath(pathOf("bin")) && QDir().mkpath(pathOf("tmp")));
+        store(pathOf("bin/mcopy"),
+              "#!/bin/sh\n"
+              "case \" $* \" in *\" -o \"*) echo $$ > \"$MARKER\"; exec sleep 60;; esac\n"
+              "exec " +
+                  QStandardPaths::findExecutable("mcopy").toUtf8() + " \"$@\"\n");
+        QVERIFY(QFile::setPermissions(pathOf("bin/mcopy"), QFile::ReadOwner | QFile::ExeOwner));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH", pathOf("bin") + ':' + environment.value("PATH"));
+        environment.insert("MARKER", pathOf("stopped"));
+        environment.insert("TMPDIR", pathOf("tmp"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir->path());
+        process.start(USEROPTS_COMMAND, {"batch", templ, "t.csv", "out"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pathOf("stopped")), 20000);
+        const auto stopSleeper = qScopeGuard(
+            [&] { ::kill(pid_t(contents(pathOf("stopped")).trimmed().toInt()), SIGKILL); });
+        const QStringList writing = QDir(pathOf("out")).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(writing.size(), 1); // under a hidden name, not yet as PC1.img
+        QVERIFY2(writing.first().startsWith(".PC1.img."), qPrintable(writing.first()));
+
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(
+            QDir(pathOf("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+        QCOMPARE(
+            QDir(pathOf("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
+    // A batch that would fill the disk half way is refused before it starts.
+    void batchWithoutRoomWritesNothing()
+    {
+        if (geteuid() != 0)
+            QSKIP("Mounting a small file system needs root.");
+        const QString small = pathOf("small");
+        QVERIFY(QDir().mkpath(small));
+        if (mount("tmpfs", qPrintable(small), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("No tmpfs can be mounted here.");
+        const auto unmount = qScopeGuard([&] { umount2(qPrintable(small), MNT_DETACH); });
+        store(pathOf("t.bat"), fileOf(baseFields()));
+        QByteArray table = "OUTPUT\n";
+        for (int i = 0; i < 40; ++i)
+            table += QByteArray::number(i) + ".bat\n";
+        store(pathOf("t.csv"), table);
+        const Run r = run({"batch", "t.bat", "t.csv", "small"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith("useropts: the outputs need about 0.2 MB, but the file system "
+                                  "that holds small has only 0.1 MB free\n"),
+                 r.err.constData());
+        QVERIFY(QDir(small).isEmpty());
+    }
+
+    // A name that is not UTF-8 cannot be found again, and a name with control
+    // characters reaches the terminal only as escapes.
+    void namesThatAreNotPlainText()
+    {
+        const QByteArray file = fileOf(baseFields());
+        const QByteArray latin1Name = m_dir->path().toUtf8() + "/caf\xE9.bat";
+        QFile raw;
+        QVERIFY(raw.open(std::fopen(latin1Name.constData(), "wb"), QIODevice::WriteOnly,
+                         QFileDevice::AutoCloseHandle));
+        QCOMPARE(raw.write(file), file.size());
+        raw.close();
+        store(pathOf(QString::fromUtf8("caf\uFFFD.bat")), file); // what the bytes would become
+        // Without the check, set would change the U+FFFD file and new make one.
+        for (const QString command : {"set %1 CD=1", "new %1 --force"}) {
+            QProcess shell;
+            shell.setWorkingDirectory(m_dir->path());
+            shell.start("/bin/sh",
+                        {"-c", "exec \"$0\" " + command.arg("\"$(printf 'caf\\351.bat')\""),
+                         USEROPTS_COMMAND});
+            QVERIFY(shell.waitForFinished(30000));
+            QCOMPARE(shell.exitCode(), 2);
+            QCOMPARE(shell.readAllStandardError(),
+                     "useropts: argument 2 ('caf\\xe9.bat') is not UTF-8 text, so the file it "
+                     "names could not be found again; rename the file\n");
+        }
+        QCOMPARE(contents(pathOf(QString::fromUtf8("caf\uFFFD.bat"))), file);
+        QVERIFY(raw.open(std::fopen(latin1Name.constData(), "rb"), QIODevice::ReadOnly,
+                         QFileDevice::AutoCloseHandle));
+        QCOMPARE(raw.readAll(), file);
+
+        const Run r = run({"show", "a\x1b[2J.bat"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, "useropts: cannot read a\\x1b[2J.bat: it does not exist\n");
     }
 };
 
