@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!readSettings(written.value(), again, options).ok())
         std::abort();
     // The card choice keeps only its code, and a KZ name comes back fresh.
-    fields.cboNIC = cardCode(fields.cboNIC);
-    fields.txtComputer = applyComputerNameRule(fields.txtComputer, options.random);
+    fields.text(Field::NetCard) = cardCode(fields.text(Field::NetCard));
+    fields.text(Field::ComputerName) = applyComputerNameRule(fields.text(Field::ComputerName), options.random);
     if (!(again == fields))
         std::abort();
     return 0;

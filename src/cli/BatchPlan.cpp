@@ -83,7 +83,7 @@ qsizetype columnOf(const QList<Column>& columns, std::optional<Field> field)
 QList<RowSettings> readRows(const BatchTemplate& templ, const QList<CsvRow>& table,
                             const QList<Column>& columns, Complaints& bad)
 {
-    const qsizetype nameColumn = columnOf(columns, Field::txtComputer);
+    const qsizetype nameColumn = columnOf(columns, Field::ComputerName);
     const qsizetype outputColumn = columnOf(columns, std::nullopt);
     QList<RowSettings> rows;
     for (const CsvRow& row : table.sliced(1)) {
@@ -122,7 +122,7 @@ void nameFreshComputers(QList<RowSettings>& rows)
     QSet<QString> taken;
     for (const RowSettings& row : rows) {
         if (!row.needsName)
-            taken.insert(row.fields.txtComputer);
+            taken.insert(row.fields.text(Field::ComputerName));
     }
     for (RowSettings& row : rows) {
         if (!row.needsName)
@@ -135,7 +135,7 @@ void nameFreshComputers(QList<RowSettings>& rows)
                                : QStringLiteral("KZ%1").arg(name.mid(2).toLong() % 9999999 + 1);
         }
         taken.insert(name);
-        row.fields.txtComputer = name;
+        row.fields.text(Field::ComputerName) = name;
     }
 }
 
@@ -144,7 +144,7 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
                                  const QList<Column>& columns, const BatchRequest& request,
                                  Complaints& bad)
 {
-    const qsizetype nameColumn = columnOf(columns, Field::txtComputer);
+    const qsizetype nameColumn = columnOf(columns, Field::ComputerName);
     const qsizetype outputColumn = columnOf(columns, std::nullopt);
     // The folder as given, to name the outputs in messages as the user would.
     QString folder = request.outputFolder;
@@ -175,8 +175,8 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
             output.column = columns[outputColumn].header;
         } else {
             output.column =
-                nameColumn >= 0 ? columns[nameColumn].header : nameOf(Field::txtComputer);
-            const QString computer = row.fields.txtComputer;
+                nameColumn >= 0 ? columns[nameColumn].header : nameOf(Field::ComputerName);
+            const QString computer = row.fields.text(Field::ComputerName);
             name = computer.isEmpty()  ? QString()
                    : templ.place.image ? computer + QStringLiteral(".img")
                                        : computer + u'/' + QLatin1String(kSettingsFileInImage);
@@ -231,7 +231,7 @@ Result<BatchTemplate> readBatchTemplate(const QString& path, ProcessRunner& proc
     result.place = place.value();
     result.fields = opened.fields;
     // Reading turned a KZ name into a fresh one, which starts with KZ again.
-    result.freshNames = opened.fields.txtComputer.startsWith(QStringLiteral("KZ"));
+    result.freshNames = opened.fields.text(Field::ComputerName).startsWith(QStringLiteral("KZ"));
     result.permissions = permissionBits(path);
     result.identity = fileIdentity(path);
     if (place.value().image) {

@@ -7,7 +7,7 @@ namespace useropts {
 
 std::optional<Field> fieldNamed(QStringView name)
 {
-    for (const LineFormat& format : kDataLines) {
+    for (const SettingRow& format : kSettings) {
         const std::string_view known = settingName(format);
         if (name.compare(QLatin1StringView(known.data(), qsizetype(known.size())),
                          Qt::CaseInsensitive) == 0)
@@ -27,7 +27,7 @@ std::optional<Field> fieldOnLine(int line)
     const int index = line - kFirstDataLine;
     if (index < 0 || index >= kFieldCount)
         return std::nullopt;
-    return kDataLines[std::size_t(index)].field;
+    return kSettings[std::size_t(index)].field;
 }
 
 QStringList allSettingNames()
@@ -40,7 +40,7 @@ QStringList allSettingNames()
 
 std::array<QString, 2> choiceValues(Field field)
 {
-    if (kDataLines[static_cast<std::size_t>(field)].form == ValueForm::BasicFull)
+    if (kSettings[static_cast<std::size_t>(field)].form == ValueForm::BasicFull)
         return {QStringLiteral("BASIC"), QStringLiteral("FULL")};
     return {QStringLiteral("0"), QStringLiteral("1")};
 }

@@ -1,42 +1,29 @@
 #include "settings/DefaultSettings.h"
 
+#include "settings/SettingsLayout.h"
+
 namespace useropts {
 
 EditorFields defaultSettings()
 {
-    EditorFields f;
-    f.txtUsername = QStringLiteral("Kestrune");
-    f.txtPassword = QStringLiteral("quill");
-    f.txtDomain = QStringLiteral("WORKGROUP");
-    f.cboDHCP = 0;
-    f.txtIP = QStringLiteral("192.168.1.123");
-    f.txtSubnet = QStringLiteral("255.255.255.0");
-    f.txtGateway = QStringLiteral("192.168.1.254");
-    f.txtWINS = QStringLiteral("192.168.1.1");
-    f.txtDNS = QStringLiteral("192.168.1.1");
-    f.txtTimeOut = QStringLiteral("20");
-    f.txtComputer = QStringLiteral("KZ123456");
-    f.cboPacket = 1;
-    f.cboMouse = 1;
-    f.cboRedirector = 0;
-    f.cboCD = 0;
-    f.cboUDMA = 0;
-    f.cboDNS = 1;
-    f.cboNTFS = 0;
-    f.txtLogon = QStringLiteral("LOGON.BAT");
-    f.cboNIC = QStringLiteral("EL3C574");
-    return f;
+    EditorFields fields;
+    for (const SettingRow& row : kSettings) {
+        if (row.kind() == FieldKind::Choice)
+            fields.choice(row.field) = row.defaultChoice;
+        else
+            fields.text(row.field) = QString::fromLatin1(row.defaultText);
+    }
+    return fields;
 }
 
 const std::array<Field, kFieldCount>& defaultsOrder()
 {
-    static constexpr std::array<Field, kFieldCount> kOrder = {
-        Field::txtUsername, Field::txtPassword,   Field::txtDomain,   Field::cboDHCP,
-        Field::txtIP,       Field::txtSubnet,     Field::txtGateway,  Field::txtWINS,
-        Field::txtDNS,      Field::txtTimeOut,    Field::txtComputer, Field::cboPacket,
-        Field::cboMouse,    Field::cboRedirector, Field::cboCD,       Field::cboUDMA,
-        Field::cboDNS,      Field::cboNTFS,       Field::txtLogon,    Field::cboNIC,
-    };
+    static constexpr std::array<Field, kFieldCount> kOrder = [] {
+        std::array<Field, kFieldCount> order{};
+        for (const SettingRow& row : kSettings)
+            order[static_cast<std::size_t>(row.defaultsOrder - 1)] = row.field;
+        return order;
+    }();
     return kOrder;
 }
 

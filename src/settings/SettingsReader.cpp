@@ -25,12 +25,12 @@ Failure failure(int line, QString reason)
 }
 
 // Applies one line's value to its field, or says why it cannot.
-Result<> applyLine(const LineFormat& format, const QByteArray& line, EditorFields& fields,
+Result<> applyLine(const SettingRow& format, const QByteArray& line, EditorFields& fields,
                    const ReadOptions& options)
 {
     // The gateway line ends in a blank that is not part of the address.
     const qsizetype minimum =
-        format.prefixLength + (format.form == ValueForm::GatewayAddress ? 1 : 0);
+        format.prefixLength() + (format.form == ValueForm::GatewayAddress ? 1 : 0);
     if (line.size() < minimum) {
         return failure(format.line, QStringLiteral("line %1 has %2 characters, fewer than the %3 "
                                                    "that must come before its value")
@@ -38,7 +38,7 @@ Result<> applyLine(const LineFormat& format, const QByteArray& line, EditorField
                                         .arg(line.size())
                                         .arg(minimum));
     }
-    QByteArray value = line.mid(format.prefixLength);
+    QByteArray value = line.mid(format.prefixLength());
     if (format.form == ValueForm::GatewayAddress)
         value.chop(1);
 
@@ -92,7 +92,7 @@ Result<> readSettings(const QByteArray& bytes, EditorFields& fields, const ReadO
             return failure(line, QStringLiteral("the file ends before line %1").arg(line));
         lines.next();
     }
-    for (const LineFormat& format : kDataLines) {
+    for (const SettingRow& format : kSettings) {
         if (lines.atEnd()) {
             return failure(format.line,
                            QStringLiteral("the file ends before line %1").arg(format.line));

@@ -20,7 +20,7 @@ QString cardCode(const QString& nicText)
 
 namespace {
 
-Failure failure(const LineFormat& format, const QString& reason)
+Failure failure(const SettingRow& format, const QString& reason)
 {
     return Failure{QStringLiteral("line %1 could not be written: %2").arg(format.line).arg(reason),
                    format.line};
@@ -30,7 +30,7 @@ Failure failure(const LineFormat& format, const QString& reason)
 // later setting by a line, for this editor and for the boot menu alike. A
 // line feed is worse: the boot menu reads past it, but the DOS shell ends
 // the line there and runs the rest as a command at every boot.
-Result<> appendLineSafe(const LineFormat& format, const QByteArray& value, QByteArray& out)
+Result<> appendLineSafe(const SettingRow& format, const QByteArray& value, QByteArray& out)
 {
     const auto end =
         std::find_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; });
@@ -54,7 +54,7 @@ Result<> appendLineSafe(const LineFormat& format, const QByteArray& value, QByte
                        QStringLiteral(", ") + effect.arg(format.line));
 }
 
-Result<> encodeText(const LineFormat& format, const QString& text, QByteArray& out)
+Result<> encodeText(const SettingRow& format, const QString& text, QByteArray& out)
 {
     const Result<QByteArray> codes = Charset::encode(text, fieldCaption(format.field));
     if (!codes.ok())
@@ -62,7 +62,7 @@ Result<> encodeText(const LineFormat& format, const QString& text, QByteArray& o
     return appendLineSafe(format, codes.value(), out);
 }
 
-Result<> appendValue(const LineFormat& format, const EditorFields& fields, QByteArray& out)
+Result<> appendValue(const SettingRow& format, const EditorFields& fields, QByteArray& out)
 {
     switch (format.form) {
     case ValueForm::CardCode:
@@ -119,7 +119,7 @@ Result<QByteArray> writeSettings(const EditorFields& fields)
         out.append(header.data(), static_cast<qsizetype>(header.size()));
         out += "\r\n";
     }
-    for (const LineFormat& format : kDataLines) {
+    for (const SettingRow& format : kSettings) {
         out.append(format.prefix.data(), static_cast<qsizetype>(format.prefix.size()));
         if (Result<> written = appendValue(format, fields, out); !written.ok())
             return written.failure();

@@ -16,7 +16,7 @@ enum class LineKind
     Label, // skipped by the shell
 };
 
-LineKind kindOf(const LineFormat& format)
+LineKind kindOf(const SettingRow& format)
 {
     if (format.prefix.starts_with("Set "))
         return LineKind::Set;
@@ -61,10 +61,10 @@ QList<ShellCaution> shellCautions(const QByteArray& file)
     LineReader lines(file);
     for (int line = 1; line < kFirstDataLine && !lines.atEnd(); ++line)
         lines.next();
-    for (const LineFormat& format : kDataLines) {
+    for (const SettingRow& format : kSettings) {
         if (lines.atEnd())
             break;
-        const QByteArray value = lines.next().mid(format.prefixLength);
+        const QByteArray value = lines.next().mid(format.prefixLength());
         const LineKind kind = kindOf(format);
         if (kind == LineKind::Label)
             continue;

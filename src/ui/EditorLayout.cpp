@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace useropts {
 
@@ -134,25 +135,6 @@ static_assert(tabOrderIsComplete(),
               "the tab order names a control that is missing or takes no focus, names one "
               "twice, or leaves one out");
 
-consteval bool everySettingShown()
-{
-    std::array<const char*, kFieldCount> names{};
-    for (std::size_t i = 0; i < kFieldControls.size(); ++i) {
-        const std::size_t row = findControlRow(kFieldControls[i].name);
-        if (static_cast<std::size_t>(kFieldControls[i].field) != i || row == kNoRow ||
-            !showsSetting(kEditorControls[row].kind))
-            return false;
-        names[i] = kFieldControls[i].name;
-    }
-    for (const ControlRow& c : kEditorControls) {
-        if (showsSetting(c.kind) && timesNamed(names, c.name) != 1)
-            return false;
-    }
-    return true;
-}
-static_assert(everySettingShown(),
-              "the settings are not in Field order, or not each shown by one field or choice");
-
 consteval bool choicesHaveEntries()
 {
     for (const ControlRow& c : kEditorControls) {
@@ -173,39 +155,113 @@ constexpr bool isFieldCaption(const ControlRow& c)
     return c.kind == ControlKind::Label && c.look == Look::FieldCaption;
 }
 
-// A screen reader names every setting by a caption beside it or by its frame,
-// and has a tip or a note to describe it. A caption is drawn as it is
-// written: linked to its field, an '&' in it would become an access key and
-// vanish from view, so none may hold one.
-consteval bool everySettingIsSpoken()
+constexpr bool controlShowsKind(FieldKind field, ControlKind control)
+{
+    switch (field) {
+    case FieldKind::Text:
+        return control == ControlKind::TextField;
+    case FieldKind::Choice:
+        return control == ControlKind::Choice;
+    case FieldKind::EditableChoice:
+        return control == ControlKind::EditableChoice;
+    }
+    return false;
+}
+
+namespace setting_checks {
+
+consteval const SettingControl& entryOf(Field field)
+{
+    return kSettingControls[static_cast<std::size_t>(field)];
+}
+
+consteval bool hasControl(Field field)
+{
+    const SettingControl& entry = entryOf(field);
+    return entry.field == field && entry.control && findControlRow(entry.control) != kNoRow &&
+           showsSetting(kEditorControls[findControlRow(entry.control)].kind);
+}
+
+consteval const ControlRow& controlOf(Field field)
+{
+    return kEditorControls[findControlRow(entryOf(field).control)];
+}
+
+consteval bool shownAsItsKind(Field field)
+{
+    return hasControl(field) && controlShowsKind(settingRow(field).kind(), controlOf(field).kind);
+}
+
+// A screen reader names every setting by a caption beside it or by its
+// frame. A caption is drawn as it is written: linked to its field, an '&' in
+// it would become an access key and vanish from view, so none may hold one.
+consteval bool hasCaption(Field field)
+{
+    const SettingControl& entry = entryOf(field);
+    if (!hasControl(field) || !entry.caption || findControlRow(entry.caption) == kNoRow)
+        return false;
+    const ControlRow& control = controlOf(field);
+    const ControlRow& caption = kEditorControls[findControlRow(entry.caption)];
+    const bool besideIt = isFieldCaption(caption) && sameName(caption.parent, control.parent);
+    const bool itsFrame =
+        caption.kind == ControlKind::Frame && sameName(control.parent, caption.name);
+    return (besideIt || itsFrame) &&
+           std::string_view(caption.caption).find('&') == std::string_view::npos;
+}
+
+// Messages name a setting by the words the user sees beside it.
+consteval bool captionIsTheSettingsOwn(Field field)
+{
+    if (!hasCaption(field))
+        return false;
+    const std::string_view shown = kEditorControls[findControlRow(entryOf(field).caption)].caption;
+    const std::string_view own = settingRow(field).caption;
+    return shown == own ||
+           (shown.size() == own.size() + 1 && shown.starts_with(own) && shown.ends_with(':'));
+}
+
+consteval bool isDescribed(Field field)
+{
+    const SettingControl& entry = entryOf(field);
+    if (!hasControl(field))
+        return false;
+    if (!entry.note)
+        return controlOf(field).tip != nullptr;
+    const std::size_t noteRow = findControlRow(entry.note);
+    return noteRow != kNoRow && kEditorControls[noteRow].kind == ControlKind::Label &&
+           sameName(kEditorControls[noteRow].parent, controlOf(field).parent);
+}
+
+} // namespace setting_checks
+
+template <Field F> struct SettingControlCheck
+{
+    static_assert(setting_checks::hasControl(F), "a setting without a control");
+    static_assert(setting_checks::shownAsItsKind(F),
+                  "a setting shown by a control of another kind");
+    static_assert(setting_checks::hasCaption(F),
+                  "a setting without a caption beside it or in its frame, or with an '&' in it");
+    static_assert(setting_checks::captionIsTheSettingsOwn(F),
+                  "a setting whose caption is not the one the file's table gives it");
+    static_assert(setting_checks::isDescribed(F), "a setting without a tip or a note");
+    static constexpr bool value = true;
+};
+
+template <std::size_t... I> consteval bool everySettingShown(std::index_sequence<I...>)
+{
+    return (SettingControlCheck<static_cast<Field>(I)>::value && ...);
+}
+static_assert(everySettingShown(std::make_index_sequence<kFieldCount>()));
+
+// And the other way round: no field, choice or field caption that belongs to
+// no setting, or to two.
+consteval bool everyControlShowsOneSetting()
 {
     std::array<const char*, kFieldCount> controls{};
     std::array<const char*, kFieldCount> captions{};
-    for (std::size_t i = 0; i < kSpokenCaptions.size(); ++i) {
-        const SpokenCaption& entry = kSpokenCaptions[i];
-        const std::size_t controlRow = findControlRow(entry.control);
-        const std::size_t captionRow = findControlRow(entry.caption);
-        if (controlRow == kNoRow || captionRow == kNoRow ||
-            !showsSetting(kEditorControls[controlRow].kind))
-            return false;
-        const ControlRow& control = kEditorControls[controlRow];
-        const ControlRow& caption = kEditorControls[captionRow];
-        const bool besideIt = isFieldCaption(caption) && sameName(caption.parent, control.parent);
-        const bool itsFrame =
-            caption.kind == ControlKind::Frame && sameName(control.parent, caption.name);
-        if (!(besideIt || itsFrame) ||
-            std::string_view(caption.caption).find('&') != std::string_view::npos)
-            return false;
-        if (entry.note) {
-            const std::size_t noteRow = findControlRow(entry.note);
-            if (noteRow == kNoRow || kEditorControls[noteRow].kind != ControlKind::Label ||
-                !sameName(kEditorControls[noteRow].parent, control.parent))
-                return false;
-        } else if (!control.tip) {
-            return false;
-        }
-        controls[i] = entry.control;
-        captions[i] = entry.caption;
+    for (std::size_t i = 0; i < kSettingControls.size(); ++i) {
+        controls[i] = kSettingControls[i].control;
+        captions[i] = kSettingControls[i].caption;
     }
     for (const ControlRow& c : kEditorControls) {
         if (showsSetting(c.kind) && timesNamed(controls, c.name) != 1)
@@ -215,9 +271,8 @@ consteval bool everySettingIsSpoken()
     }
     return true;
 }
-static_assert(everySettingIsSpoken(),
-              "a setting without a caption beside it or in its frame, or without a tip or note; "
-              "a field caption that names no setting, or names two; or an '&' in a caption");
+static_assert(everyControlShowsOneSetting(),
+              "a field, choice or field caption that shows no setting, or two");
 
 consteval bool everyPictureIsNamed()
 {

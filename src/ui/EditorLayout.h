@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/EditorFields.h"
+#include "settings/SettingsLayout.h"
 #include "ui/MakerSite.h"
 
 #include <Qt>
@@ -224,69 +225,41 @@ inline constexpr std::array<const char*, 26> kEditorTabOrder = {
     "cmdGetCards", "cboNIC",
 };
 
-// Which control shows each setting; kFieldControls lists them in Field order.
-struct FieldControl
+// Which control shows each setting, and how a screen reader names it: by
+// the caption beside it, or for the card choice by its frame's, which is
+// linked to it; it reads the control's tip as its description, or a note
+// beside a control without one. One row for each setting, in Field order;
+// the compiler checks each against the layout and the file's own table.
+struct SettingControl
 {
     Field field;
-    const char* name;
-};
-
-inline constexpr std::array<FieldControl, kFieldCount> kFieldControls = {{
-    {Field::cboNIC,        "cboNIC"},
-    {Field::txtDomain,     "txtDomain"},
-    {Field::txtUsername,   "txtUsername"},
-    {Field::txtPassword,   "txtPassword"},
-    {Field::cboDHCP,       "cboDHCP"},
-    {Field::txtIP,         "txtIP"},
-    {Field::txtSubnet,     "txtSubnet"},
-    {Field::txtGateway,    "txtGateway"},
-    {Field::txtLogon,      "txtLogon"},
-    {Field::txtTimeOut,    "txtTimeOut"},
-    {Field::txtDNS,        "txtDNS"},
-    {Field::txtComputer,   "txtComputer"},
-    {Field::cboPacket,     "cboPacket"},
-    {Field::cboDNS,        "cboDNS"},
-    {Field::cboMouse,      "cboMouse"},
-    {Field::cboRedirector, "cboRedirector"},
-    {Field::cboNTFS,       "cboNTFS"},
-    {Field::cboCD,         "cboCD"},
-    {Field::cboUDMA,       "cboUDMA"},
-    {Field::txtWINS,       "txtWINS"},
-}};
-// clang-format on
-
-// How a screen reader names each setting's control: by the caption beside
-// it, or for the card choice by its frame's, which is linked to it; it reads
-// the control's tip as its description, or a note beside a control without one.
-struct SpokenCaption
-{
     const char* control;
     const char* caption; // a field caption beside the control, or the frame that holds it
     const char* note;    // a label describing a control that has no tip, or nullptr
 };
 
 // clang-format off
-inline constexpr std::array<SpokenCaption, kFieldCount> kSpokenCaptions = {{
-    {"cboNIC",        "Frame4",     "Label5"},
-    {"txtUsername",   "Label1(0)",  nullptr},
-    {"txtPassword",   "Label1(1)",  nullptr},
-    {"txtDomain",     "Label1(2)",  nullptr},
-    {"cboDHCP",       "Label1(6)",  nullptr},
-    {"txtIP",         "Label1(3)",  nullptr},
-    {"txtSubnet",     "Label1(4)",  nullptr},
-    {"txtGateway",    "Label1(5)",  nullptr},
-    {"txtDNS",        "Label1(9)",  nullptr},
-    {"txtWINS",       "Label1(17)", nullptr},
-    {"cboRedirector", "Label1(18)", nullptr},
-    {"cboPacket",     "Label1(11)", nullptr},
-    {"cboDNS",        "Label1(12)", nullptr},
-    {"cboMouse",      "Label1(13)", nullptr},
-    {"cboNTFS",       "Label1(14)", nullptr},
-    {"cboCD",         "Label1(15)", nullptr},
-    {"cboUDMA",       "Label1(7)",  nullptr},
-    {"txtComputer",   "Label1(10)", nullptr},
-    {"txtLogon",      "Label1(16)", nullptr},
-    {"txtTimeOut",    "Label1(8)",  nullptr},
+inline constexpr std::array<SettingControl, kFieldCount> kSettingControls = {{
+    {Field::NetCard,        "cboNIC",        "Frame4",     "Label5"},
+    {Field::Workgroup,      "txtDomain",     "Label1(2)",  nullptr},
+    {Field::UserName,       "txtUsername",   "Label1(0)",  nullptr},
+    {Field::Password,       "txtPassword",   "Label1(1)",  nullptr},
+    {Field::DisableDhcp,    "cboDHCP",       "Label1(6)",  nullptr},
+    {Field::IpAddress,      "txtIP",         "Label1(3)",  nullptr},
+    {Field::SubnetMask,     "txtSubnet",     "Label1(4)",  nullptr},
+    {Field::DefaultGateway, "txtGateway",    "Label1(5)",  nullptr},
+    {Field::LogonScript,    "txtLogon",      "Label1(16)", nullptr},
+    {Field::TimeOut,        "txtTimeOut",    "Label1(8)",  nullptr},
+    {Field::Dns,            "txtDNS",        "Label1(9)",  nullptr},
+    {Field::ComputerName,   "txtComputer",   "Label1(10)", nullptr},
+    {Field::Packet,         "cboPacket",     "Label1(11)", nullptr},
+    {Field::DnsEnable,      "cboDNS",        "Label1(12)", nullptr},
+    {Field::Mouse,          "cboMouse",      "Label1(13)", nullptr},
+    {Field::Redirector,     "cboRedirector", "Label1(18)", nullptr},
+    {Field::Ntfs,           "cboNTFS",       "Label1(14)", nullptr},
+    {Field::Cd,             "cboCD",         "Label1(15)", nullptr},
+    {Field::Udma,           "cboUDMA",       "Label1(7)",  nullptr},
+    {Field::Wins,           "txtWINS",       "Label1(17)", nullptr},
 }};
 // clang-format on
 

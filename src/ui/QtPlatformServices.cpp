@@ -66,7 +66,11 @@ MessageAnswer QtPlatformServices::message(QWidget* parent, const MessageRequest&
 {
     QMessageBox box(parent);
     box.setWindowTitle(request.title);
-    box.setText(request.text);
+    // The texts break their lines with carriage returns, which a plain text
+    // label would run together.
+    QString text = request.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    box.setText(text);
     switch (request.icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);

@@ -1,13 +1,17 @@
 #include "ui/frmEditor.h"
 
+#include "common/Messages.h"
 #include "floppy/FloppyImage.h"
 #include "floppy/SettingsPlace.h"
 #include "settings/DefaultSettings.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
 #include "settings/ShellCaution.h"
+#include "ui/KeyboardHelp.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
+#include "ui/PrintedReport.h"
 #include "ui/ProgramVersion.h"
 
 #include <QAbstractButton>
@@ -33,12 +37,12 @@ const QString kNotSavedText = QStringLiteral("Menu Settings have not been saved!
 
 // The fields that only matter without DHCP.
 constexpr std::array<Field, 5> kStaticAddressFields = {
-    Field::txtIP, Field::txtSubnet, Field::txtGateway, Field::txtDNS, Field::txtWINS};
+    Field::IpAddress, Field::SubnetMask, Field::DefaultGateway, Field::Dns, Field::Wins};
 
 QString readWarningText(const QString& path)
 {
     return path.toUpper() + QStringLiteral(" could not be fully read correctly.") +
-           QStringLiteral("\r\r") +
+           kParagraphBreak +
            QStringLiteral("This editor may not be able to read updated USEROPTS.BAT files from "
                           "future releases of Corvane. In this case, check ") +
            QString::fromLatin1(kMakerSiteHost) +
@@ -50,7 +54,7 @@ QString readWarningText(const QString& path)
 frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
     : QWidget(parent), m_platform(platform),
       CommonDialog1(platform, this), m_cardPlaces{QCoreApplication::applicationDirPath(), {}},
-      m_controls(buildEditorLayout(this))
+      m_controls(buildEditorLayout(this)), m_keyboardHelp(new KeyboardHelp(this))
 {
     const std::pair<QAbstractButton*, void (frmEditor::*)()> clicks[] = {
         {m_controls.cmdNew, &frmEditor::cmdNew_Click},
@@ -62,7 +66,7 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
     };
     for (const auto& [button, handler] : clicks) {
         connect(button, &QAbstractButton::clicked, this, handler);
-        button->installEventFilter(this); // Return and Enter
+        m_keyboardHelp->pressOnEnter(button);
     }
 
     // The web link without a mouse: F1 anywhere in the window, and the press
@@ -79,12 +83,13 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
         QWidget* control = textField(field);
         if (!control)
             control = choiceField(field);
-        control->installEventFilter(this); // tips, and drops
+        m_keyboardHelp->showTipOnFocus(control);
+        control->installEventFilter(this); // drops
     }
-    choiceField(Field::cboNIC)->lineEdit()->installEventFilter(this);
+    choiceField(Field::NetCard)->lineEdit()->installEventFilter(this);
 
     // A pick by the user and a selection made by the program alike.
-    QComboBox* dhcp = choiceField(Field::cboDHCP);
+    QComboBox* dhcp = choiceField(Field::DisableDhcp);
     connect(dhcp, &QComboBox::currentIndexChanged, this, &frmEditor::cboDHCP_Click);
     connect(dhcp, &QComboBox::activated, this, &frmEditor::cboDHCP_Click);
     dhcp->installEventFilter(this);
@@ -112,8 +117,8 @@ void frmEditor::Form_Load(const QString& file)
         CommonDialog1.setFileName(file);
         ReadSettings(strSettingsFile);
     }
-    if (textField(Field::txtUsername)->text().isEmpty() &&
-        textField(Field::txtPassword)->text().isEmpty())
+    if (textField(Field::UserName)->text().isEmpty() &&
+        textField(Field::Password)->text().isEmpty())
         NewSettings();
 }
 
@@ -160,7 +165,7 @@ void frmEditor::ReadSettings(const QString& path)
     const Result<>& outcome = head.ok() ? read : head;
     if (!outcome.ok()) {
         showWarning(QStringLiteral("Error Reading USEROPTS.BAT"),
-                    readWarningText(shownSettingsFile(path)) + QStringLiteral("\r\r") +
+                    readWarningText(shownSettingsFile(path)) + kParagraphBreak +
                         outcome.failure().sentence());
     }
 }
@@ -195,8 +200,7 @@ void frmEditor::cmdSave_Click()
         return;
     }
     if (const Result<> written = SaveSettings(strSettingsFile); !written.ok()) {
-        showWarning(kNotSavedTitle,
-                    kNotSavedText + QStringLiteral("\r\r") + written.failure().sentence());
+        showWarning(kNotSavedTitle, kNotSavedText + kParagraphBreak + written.failure().sentence());
         return;
     }
     MessageRequest saved;
@@ -208,7 +212,7 @@ void frmEditor::cmdSave_Click()
     for (const ShellCaution& caution : shellCautions(writeSettings(fields()).value()))
         cautions << caution.text;
     if (!cautions.isEmpty())
-        saved.text += QStringLiteral("\r\r") + cautions.join(u'\r');
+        saved.text += kParagraphBreak + cautions.join(u'\r');
     saved.icon = MessageIcon::Information;
     m_platform.message(this, saved);
 }
@@ -234,10 +238,24 @@ Result<> frmEditor::SaveSettings(const QString& path)
     return written;
 }
 
+void frmEditor::cmdPrint_Click()
+{
+    printReport(*this,
+                {m_controls.lblSubTitle,
+                 m_controls.lblNote,
+                 m_controls.lblTip,
+                 {m_controls.cmdNew, m_controls.cmdOpen, m_controls.cmdSave, m_controls.cmdPrint,
+                  m_controls.cmdQuit}},
+                m_platform,
+                QStringLiteral("Filename: ") +
+                    shownSettingsFile(CommonDialog1.fileName()).toUpper(),
+                strSettingsFile);
+}
+
 void frmEditor::cboDHCP_Click()
 {
     // Without a choice yet the addresses stay open, as with static settings.
-    const bool staticAddresses = choiceField(Field::cboDHCP)->currentIndex() != 0;
+    const bool staticAddresses = choiceField(Field::DisableDhcp)->currentIndex() != 0;
     for (const Field field : kStaticAddressFields)
         textField(field)->setEnabled(staticAddresses);
 }
@@ -277,24 +295,34 @@ EditorFields frmEditor::fields() const
 {
     EditorFields values;
     for (const Field field : allFields()) {
-        if (isChoice(field))
+        switch (settingRow(field).kind()) {
+        case FieldKind::Choice:
             values.choice(field) = choiceField(field)->currentIndex();
-        else if (field == Field::cboNIC)
-            values.cboNIC = choiceField(field)->currentText();
-        else
+            break;
+        case FieldKind::EditableChoice:
+            values.text(field) = choiceField(field)->currentText();
+            break;
+        case FieldKind::Text:
             values.text(field) = textField(field)->text();
+            break;
+        }
     }
     return values;
 }
 
 void frmEditor::applyField(Field field, const EditorFields& values)
 {
-    if (isChoice(field))
+    switch (settingRow(field).kind()) {
+    case FieldKind::Choice:
         choiceField(field)->setCurrentIndex(values.choice(field));
-    else if (field == Field::cboNIC)
-        choiceField(field)->setEditText(values.cboNIC);
-    else
+        break;
+    case FieldKind::EditableChoice:
+        choiceField(field)->setEditText(values.text(field));
+        break;
+    case FieldKind::Text:
         textField(field)->setText(values.text(field));
+        break;
+    }
 }
 
 void frmEditor::setRandomSource(UnitRandom random)
@@ -329,11 +357,6 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    if (event->type() == QEvent::KeyPress &&
-        pressOnEnter(watched, static_cast<const QKeyEvent*>(event)))
-        return true;
-    tipOnKeyboardFocus(watched, event);
-
     if (watched == m_controls.Label2) {
         switch (event->type()) {
         case QEvent::MouseMove:
@@ -357,68 +380,12 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
         }
     } else if (watched == m_controls.PicHeader && event->type() == QEvent::MouseMove) {
         PicHeader_MouseMove();
-    } else if (watched == choiceField(Field::cboDHCP) && event->type() == QEvent::KeyPress) {
+    } else if (watched == choiceField(Field::DisableDhcp) && event->type() == QEvent::KeyPress) {
         // The rule sees the selection before the key; if the key changes the
         // selection, the change runs the rule again.
         cboDHCP_KeyPress();
     }
     return QWidget::eventFilter(watched, event);
-}
-
-bool frmEditor::pressOnEnter(QObject* watched, const QKeyEvent* key)
-{
-    // Qt's buttons take Return and Enter only in dialogs; here they press a
-    // focused button as Space does, shown pressed for a moment like a button
-    // pressed by its access key. Only the command buttons are watched.
-    auto* button = qobject_cast<QAbstractButton*>(watched);
-    const Qt::KeyboardModifiers others =
-        key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
-    if (!button || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
-        others.toInt() != 0)
-        return false;
-    if (!key->isAutoRepeat())
-        button->animateClick();
-    return true;
-}
-
-void frmEditor::tipOnKeyboardFocus(QObject* watched, QEvent* event)
-{
-    auto* control = qobject_cast<QWidget*>(watched);
-    if (!control || control->toolTip().isEmpty())
-        return;
-    switch (event->type()) {
-    case QEvent::FocusIn: {
-        const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-            reason == Qt::ShortcutFocusReason)
-            m_tipAfterKey = control;
-        break;
-    }
-    case QEvent::KeyRelease: {
-        // A tip hides at any key but a modifier, so it waits for the key that
-        // moved the focus to come up; that reaches the control now focused.
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        const bool modifier = key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_ScrollLock;
-        if (m_tipAfterKey == control && !modifier && !key->isAutoRepeat()) {
-            m_tipAfterKey = nullptr;
-            m_keyboardTip = control;
-            // Where a pointer resting on the control's lower left corner shows it.
-            QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())),
-                               control->toolTip(), control);
-        }
-        break;
-    }
-    case QEvent::FocusOut:
-        if (m_keyboardTip == control && QToolTip::text() == control->toolTip())
-            QToolTip::hideText();
-        if (m_keyboardTip == control)
-            m_keyboardTip = nullptr;
-        if (m_tipAfterKey == control)
-            m_tipAfterKey = nullptr;
-        break;
-    default:
-        break;
-    }
 }
 
 QLineEdit* frmEditor::textField(Field field) const

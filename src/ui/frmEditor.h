@@ -14,11 +14,11 @@
 #include <optional>
 
 class QComboBox;
-class QKeyEvent;
 class QLineEdit;
 
 namespace useropts {
 
+class KeyboardHelp;
 class PlatformServices;
 
 // The editor's one window. Its controls hold the twenty settings; handlers
@@ -76,9 +76,6 @@ class frmEditor : public QWidget
     Result<> readSettingsSource(const QString& path, QByteArray& bytes);
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
-    // Return or Enter on a command button: presses it; true if taken.
-    bool pressOnEnter(QObject* watched, const QKeyEvent* key);
-    void tipOnKeyboardFocus(QObject* watched, QEvent* event);
     void showWarning(const QString& title, const QString& text);
 
     PlatformServices& m_platform;
@@ -91,8 +88,7 @@ class frmEditor : public QWidget
     CardPlaces m_cardPlaces;
 
     EditorControls m_controls;
-    QPointer<QWidget> m_tipAfterKey; // focused by a key; its tip shows when the key comes up
-    QPointer<QWidget> m_keyboardTip; // showing its tip for the keyboard
+    KeyboardHelp* m_keyboardHelp;
 };
 
 } // namespace useropts

@@ -31,7 +31,7 @@ MessageRequest plainMessage(QString title, QString text, MessageIcon icon)
 
 void frmEditor::ReadCardData()
 {
-    QComboBox* cards = choiceField(Field::cboNIC);
+    QComboBox* cards = choiceField(Field::NetCard);
     QStringList entries;
     const Result<> load = loadCardFile(cardFolderToRead(m_cardPlaces), entries);
 

@@ -54,7 +54,7 @@ void store(const QString& path, const QByteArray& bytes)
 EditorFields baseFields()
 {
     EditorFields fields = defaultSettings();
-    fields.txtComputer = "PC01";
+    fields.text(Field::ComputerName) = "PC01";
     return fields;
 }
 
@@ -174,12 +174,12 @@ class TestCommand : public QObject
     void showPrintsEachSettingOnOneLine()
     {
         EditorFields fields = baseFields();
-        fields.txtDomain = "q\"uote";
-        fields.txtUsername = "a\\b";
+        fields.text(Field::Workgroup) = "q\"uote";
+        fields.text(Field::UserName) = "a\\b";
         // The file may hold a line feed, which no save writes.
-        fields.txtLogon = QString("x y\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
+        fields.text(Field::LogonScript) = QString("x y\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
         QByteArray file = fileOf(fields);
-        fields.txtLogon[1] = u'\n';
+        fields.text(Field::LogonScript)[1] = u'\n';
         file.replace("LOGONSCRIPT=x y", "LOGONSCRIPT=x\ny");
         store(pathOf("a.bat"), file);
 
@@ -201,7 +201,7 @@ class TestCommand : public QObject
         const QJsonObject object = QJsonDocument::fromJson(json.out, &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(object.size(), 20);
-        QCOMPARE(object["LOGONSCRIPT"].toString(), fields.txtLogon);
+        QCOMPARE(object["LOGONSCRIPT"].toString(), fields.text(Field::LogonScript));
         QCOMPARE(object["PASSWORD"].toString(), "quill");
         QCOMPARE(object["CD"].toString(), "0");
         qsizetype last = -1;
@@ -277,12 +277,12 @@ class TestCommand : public QObject
                  r.err.constData());
 
         EditorFields expected = opened(before);
-        expected.txtUsername = "Ada>Lovelace";
-        expected.txtIP = "10.0.0.5";
-        expected.txtTimeOut = " 07";
-        expected.cboRedirector = 1;
-        expected.cboNIC = "NE2000 Novell";
-        expected.txtPassword = "s3cret";
+        expected.text(Field::UserName) = "Ada>Lovelace";
+        expected.text(Field::IpAddress) = "10.0.0.5";
+        expected.text(Field::TimeOut) = " 07";
+        expected.choice(Field::Redirector) = 1;
+        expected.text(Field::NetCard) = "NE2000 Novell";
+        expected.text(Field::Password) = "s3cret";
         QCOMPARE(image ? settingsInImage(path) : contents(path), fileOf(expected));
     }
 
@@ -376,7 +376,7 @@ class TestCommand : public QObject
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.isEmpty() && r.out.isEmpty());
         EditorFields expected = defaultSettings();
-        expected.txtComputer = "PC02";
+        expected.text(Field::ComputerName) = "PC02";
         QCOMPARE(kind.contains("image") ? settingsInImage(path) : contents(path), fileOf(expected));
     }
 
@@ -405,14 +405,14 @@ class TestCommand : public QObject
             const QByteArray file = contents(pathOf("out/" + folder + "/USEROPTS.BAT"));
             QVERIFY(file.contains("\r\nSet WKSTN=" + folder.toLatin1() + "\r\n"));
             const EditorFields f = opened(file);
-            byUser.insert(f.txtUsername, f);
+            byUser.insert(f.text(Field::UserName), f);
             QVERIFY(folder == "PC7" || QRegularExpression("^KZ\\d{1,7}$").match(folder).hasMatch());
         }
-        QCOMPARE(byUser["alice"].txtPassword, "p,w");
-        QCOMPARE(byUser["alice"].txtLogon, "run, me");
-        QCOMPARE(byUser["bob"].txtPassword, "say \"hi\"");
+        QCOMPARE(byUser["alice"].text(Field::Password), "p,w");
+        QCOMPARE(byUser["alice"].text(Field::LogonScript), "run, me");
+        QCOMPARE(byUser["bob"].text(Field::Password), "say \"hi\"");
         QVERIFY(byUser.contains("c>rl"));
-        QCOMPARE(byUser["dave"].txtDomain, "WORKGROUP"); // from the template
+        QCOMPARE(byUser["dave"].text(Field::Workgroup), "WORKGROUP"); // from the template
     }
 
     void batchBadRowsWriteNothing_data()
@@ -526,8 +526,8 @@ class TestCommand : public QObject
             for (const QString name : {"PC1", "PC2"}) {
                 const QString image = pathOf("out/" + name + ".img");
                 EditorFields expected = baseFields();
-                expected.txtComputer = name;
-                expected.cboUDMA = name == "PC1" ? 1 : 0;
+                expected.text(Field::ComputerName) = name;
+                expected.choice(Field::Udma) = name == "PC1" ? 1 : 0;
                 QCOMPARE(settingsInImage(image), fileOf(expected));
                 QCOMPARE(tool("fsck.fat", {"-n", image}), 0);
                 QByteArray listing;

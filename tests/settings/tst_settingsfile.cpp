@@ -58,7 +58,7 @@ EditorFields sentinelFields()
             f.choice(field) = -1;
         else
             f.text(field) =
-                QStringLiteral("untouched ") + QString::fromLatin1(fieldObjectName(field));
+                QStringLiteral("untouched ") + QString::fromLatin1(settingName(field).data(), qsizetype(settingName(field).size()));
     }
     return f;
 }
@@ -143,17 +143,17 @@ void TestSettingsFile::randomFieldsRoundTrip()
             else
                 f.text(field) = randomText(30, false);
         }
-        f.cboNIC = randomText(12, true);
-        f.txtIP.replace(u' ', u'.');
-        f.txtSubnet.replace(u' ', u'.');
-        f.txtGateway.replace(u' ', u'.');
-        f.txtDNS.replace(u' ', u'.');
-        f.txtWINS.replace(u' ', u'.');
-        f.txtTimeOut = QString::number(rng.bounded(100000));
-        if (f.txtComputer.startsWith(QStringLiteral("KZ")))
-            f.txtComputer.prepend(u'x');
+        f.text(Field::NetCard) = randomText(12, true);
+        f.text(Field::IpAddress).replace(u' ', u'.');
+        f.text(Field::SubnetMask).replace(u' ', u'.');
+        f.text(Field::DefaultGateway).replace(u' ', u'.');
+        f.text(Field::Dns).replace(u' ', u'.');
+        f.text(Field::Wins).replace(u' ', u'.');
+        f.text(Field::TimeOut) = QString::number(rng.bounded(100000));
+        if (f.text(Field::ComputerName).startsWith(QStringLiteral("KZ")))
+            f.text(Field::ComputerName).prepend(u'x');
         // Passwords short enough that no shift overflows or makes a line end.
-        f.txtPassword = QStringLiteral("pw") + QString::number(round);
+        f.text(Field::Password) = QStringLiteral("pw") + QString::number(round);
 
         const Result<QByteArray> out = writeSettings(f);
         QVERIFY2(out.ok(), qPrintable(out.ok() ? QString() : out.failure().reason));
@@ -172,14 +172,14 @@ void TestSettingsFile::everyCodeSurvivesInATextField()
         if (code != '\r' && code != '\n') // a line end cannot be part of a value
             all += Charset::toUnicode(static_cast<unsigned char>(code));
     }
-    f.txtLogon = all;
-    f.txtUsername = all;
+    f.text(Field::LogonScript) = all;
+    f.text(Field::UserName) = all;
     const Result<QByteArray> out = writeSettings(f);
     QVERIFY(out.ok());
     EditorFields back;
     QVERIFY(readSettings(out.value(), back).ok());
-    QCOMPARE(back.txtLogon, all);
-    QCOMPARE(back.txtUsername, all);
+    QCOMPARE(back.text(Field::LogonScript), all);
+    QCOMPARE(back.text(Field::UserName), all);
 }
 
 void TestSettingsFile::everyCodeSurvivesInThePassword()
@@ -191,13 +191,13 @@ void TestSettingsFile::everyCodeSurvivesInThePassword()
             if (code + position > 255 || code + position == '\r' || code + position == '\n')
                 continue;
             EditorFields f = defaultSettings();
-            f.txtPassword =
+            f.text(Field::Password) =
                 QString(position - 1, u'a') + Charset::toUnicode(static_cast<unsigned char>(code));
             const Result<QByteArray> out = writeSettings(f);
             QVERIFY2(out.ok(), qPrintable(QStringLiteral("code %1 at %2").arg(code).arg(position)));
             EditorFields back;
             QVERIFY(readSettings(out.value(), back).ok());
-            QCOMPARE(back.txtPassword, f.txtPassword);
+            QCOMPARE(back.text(Field::Password), f.text(Field::Password));
         }
     }
 }
@@ -211,18 +211,18 @@ void TestSettingsFile::valuesAfterThePrefix_data()
     auto row = [](const char* name, int line, const char* text, Field field, const QString& value) {
         QTest::newRow(name) << line << QByteArray(text) << int(field) << value;
     };
-    row("equals and blanks inside a value", 6, "Set USERNAME=a=b c", Field::txtUsername, "a=b c");
-    row("blank before equals shifts the value", 15, "Set WKSTN =PC1", Field::txtComputer, "=PC1");
-    row("line as long as its prefix", 5, "Set WORKGROUP=", Field::txtDomain, "");
-    row("gateway drops its last character", 11, "Set DEFAULTGATEWAY0=10 0 0 1 ", Field::txtGateway,
+    row("equals and blanks inside a value", 6, "Set USERNAME=a=b c", Field::UserName, "a=b c");
+    row("blank before equals shifts the value", 15, "Set WKSTN =PC1", Field::ComputerName, "=PC1");
+    row("line as long as its prefix", 5, "Set WORKGROUP=", Field::Workgroup, "");
+    row("gateway drops its last character", 11, "Set DEFAULTGATEWAY0=10 0 0 1 ", Field::DefaultGateway,
         "10.0.0.1");
     row("gateway without its blank loses a digit", 11, "Set DEFAULTGATEWAY0=10 0 0 1",
-        Field::txtGateway, "10.0.0.");
-    row("gateway of exactly 21 characters", 11, "Set DEFAULTGATEWAY0= ", Field::txtGateway, "");
-    row("address blanks become dots", 9, "Set IPADDRESS0= 10  1 ", Field::txtIP, ".10..1.");
-    row("password unscrambled", 7, "::: PASSWORD=bcd", Field::txtPassword, "aaa");
-    row("time-out read as a number", 13, "rem TIMEOUT=030", Field::txtTimeOut, "30");
-    row("high codes are single characters", 12, "Set LOGONSCRIPT=\x80\x81\xff", Field::txtLogon,
+        Field::DefaultGateway, "10.0.0.");
+    row("gateway of exactly 21 characters", 11, "Set DEFAULTGATEWAY0= ", Field::DefaultGateway, "");
+    row("address blanks become dots", 9, "Set IPADDRESS0= 10  1 ", Field::IpAddress, ".10..1.");
+    row("password unscrambled", 7, "::: PASSWORD=bcd", Field::Password, "aaa");
+    row("time-out read as a number", 13, "rem TIMEOUT=030", Field::TimeOut, "30");
+    row("high codes are single characters", 12, "Set LOGONSCRIPT=\x80\x81\xff", Field::LogonScript,
         QStringLiteral("\u20AC\u0081\u00FF"));
 }
 
@@ -260,9 +260,9 @@ void TestSettingsFile::choicesFromFileValues()
     QFETCH(int, line);
     QFETCH(QByteArray, value);
     QFETCH(int, index);
-    const LineFormat& format = kDataLines[line - kFirstDataLine];
+    const SettingRow& format = kSettings[line - kFirstDataLine];
     QList<QByteArray> lines = kDefaultFileLines;
-    lines[line - 1] = QByteArray(format.prefix.data(), format.prefixLength) + value;
+    lines[line - 1] = QByteArray(format.prefix.data(), format.prefixLength()) + value;
     EditorFields f = sentinelFields();
     QVERIFY(readSettings(joinLines(lines), f).ok());
     QCOMPARE(f.choice(format.field), index);
@@ -290,7 +290,7 @@ void TestSettingsFile::computerNameRule()
     lines[14] = "Set WKSTN=" + name;
     EditorFields f;
     QVERIFY(readSettings(joinLines(lines), f, pinnedRandom(random)).ok());
-    QCOMPARE(f.txtComputer, shown);
+    QCOMPARE(f.text(Field::ComputerName), shown);
 }
 
 void TestSettingsFile::generatedNamesAreFreshEachRead()
@@ -300,12 +300,12 @@ void TestSettingsFile::generatedNamesAreFreshEachRead()
     for (int i = 0; i < 5; ++i) {
         EditorFields f;
         QVERIFY(readSettings(file, f).ok());
-        QVERIFY(f.txtComputer.startsWith(QStringLiteral("KZ")));
+        QVERIFY(f.text(Field::ComputerName).startsWith(QStringLiteral("KZ")));
         bool isNumber = false;
-        const int n = f.txtComputer.mid(2).toInt(&isNumber);
+        const int n = f.text(Field::ComputerName).mid(2).toInt(&isNumber);
         QVERIFY(isNumber && n >= 1 && n <= 9999999);
-        QVERIFY(!f.txtComputer.mid(2).startsWith(u'0'));
-        names.insert(f.txtComputer);
+        QVERIFY(!f.text(Field::ComputerName).mid(2).startsWith(u'0'));
+        names.insert(f.text(Field::ComputerName));
     }
     QVERIFY(names.size() > 1);
 }
@@ -345,7 +345,7 @@ void TestSettingsFile::failuresStopAtTheirLine()
     // Lines before the failure are set, the failing line and later ones not.
     EditorFields fromGoodFile = before;
     QVERIFY(readSettings(joinLines(kDefaultFileLines), fromGoodFile, pinnedRandom()).ok());
-    for (const LineFormat& format : kDataLines) {
+    for (const SettingRow& format : kSettings) {
         const EditorFields& expected = format.line < line ? fromGoodFile : before;
         if (isChoice(format.field))
             QCOMPARE(f.choice(format.field), expected.choice(format.field));
@@ -367,8 +367,8 @@ void TestSettingsFile::fieldsAreAppliedInLineOrder()
     ReadOptions options;
     options.fieldApplied = [&](Field field) {
         order.append(field);
-        if (field == Field::txtIP)
-            dhcpWhenIpApplied = f.cboDHCP;
+        if (field == Field::IpAddress)
+            dhcpWhenIpApplied = f.choice(Field::DisableDhcp);
     };
     QVERIFY(!readSettings(joinLines(lines), f, options).ok());
     QCOMPARE(order.size(), 9); // lines 4 to 12; line 13 failed
@@ -399,7 +399,7 @@ void TestSettingsFile::lineEndsWhenReading()
     EditorFields f;
     QVERIFY(readSettings(file, f, pinnedRandom(0)).ok());
     EditorFields expected = defaultSettings();
-    expected.txtComputer = QStringLiteral("KZ1");
+    expected.text(Field::ComputerName) = QStringLiteral("KZ1");
     QCOMPARE(f, expected);
 }
 
@@ -423,7 +423,7 @@ void TestSettingsFile::cardCode()
     QFETCH(QString, code);
     QCOMPARE(useropts::cardCode(text), code);
     EditorFields f = defaultSettings();
-    f.cboNIC = text;
+    f.text(Field::NetCard) = text;
     const Result<QByteArray> out = writeSettings(f);
     QVERIFY(out.ok());
     QVERIFY(out.value().contains("\r\nrem NETCARD=" + code.toLatin1() + "\r\n"));
@@ -435,39 +435,39 @@ void TestSettingsFile::writeFailures_data()
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("mentions");
     EditorFields f = defaultSettings();
-    f.txtPassword = QStringLiteral("\u00FFabc");
+    f.text(Field::Password) = QStringLiteral("\u00FFabc");
     QTest::newRow("password code 255 first") << f << 7 << "position 1";
     f = defaultSettings();
-    f.txtPassword = QStringLiteral("\x0C");
+    f.text(Field::Password) = QStringLiteral("\x0C");
     QTest::newRow("password that scrambles into a line end") << f << 7 << "carriage return";
     f = defaultSettings();
-    f.cboUDMA = -1;
+    f.choice(Field::Udma) = -1;
     QTest::newRow("no UDMA entry selected") << f << 22 << "Enable UDMA Support";
     f = defaultSettings();
-    f.txtUsername = QStringLiteral("\u4E2D");
+    f.text(Field::UserName) = QStringLiteral("\u4E2D");
     QTest::newRow("username without a code") << f << 6 << "Username";
     f = defaultSettings();
-    f.txtWINS = QStringLiteral("10.0.0.\u4E2D");
+    f.text(Field::Wins) = QStringLiteral("10.0.0.\u4E2D");
     QTest::newRow("last line without a code") << f << 23 << "WINS Server";
     f = defaultSettings();
-    f.txtLogon = QStringLiteral("a\rb");
+    f.text(Field::LogonScript) = QStringLiteral("a\rb");
     QTest::newRow("carriage return in a text") << f << 12 << "carriage return";
     // The DOS shell would run what follows a line feed as a command.
     f = defaultSettings();
-    f.txtUsername = QStringLiteral("jo\nmkdir X");
+    f.text(Field::UserName) = QStringLiteral("jo\nmkdir X");
     QTest::newRow("line feed in a text") << f << 6 << "line feed at character 3";
     f = defaultSettings();
-    f.txtPassword = QStringLiteral("\tx");
+    f.text(Field::Password) = QStringLiteral("\tx");
     QTest::newRow("password that scrambles into a line feed") << f << 7 << "line feed";
     // What the reader refuses is never written.
     f = defaultSettings();
-    f.txtTimeOut = QStringLiteral("1e400");
+    f.text(Field::TimeOut) = QStringLiteral("1e400");
     QTest::newRow("time-out too large to read back") << f << 13 << "too large";
     f = defaultSettings();
-    f.txtLogon = QString(kMaxSettingsBytes, u'x');
+    f.text(Field::LogonScript) = QString(kMaxSettingsBytes, u'x');
     QTest::newRow("longer than is read back") << f << 12 << "larger than the 16 MB";
     f = defaultSettings();
-    f.txtPassword = QStringLiteral("\u4E2D");
+    f.text(Field::Password) = QStringLiteral("\u4E2D");
     QTest::newRow("password without a code") << f << 7 << "U+4E2D";
 }
 
@@ -487,18 +487,19 @@ void TestSettingsFile::cautionsForWhatTheShellCuts()
     QVERIFY(shellCautions(writeSettings(defaultSettings()).value()).isEmpty());
 
     EditorFields f = defaultSettings();
-    f.cboNIC = "EL3>X - a card"; // a rem line: the shell still redirects
-    f.txtUsername = "x>y";
-    f.txtPassword = "a>b%"; // a label: the shell skips it
-    f.txtIP = "10.0.0.1<in";
-    f.txtLogon = "50%off|more"; // one caution, for the first
-    f.txtTimeOut = "20%";       // a rem line: no variables there
-    f.txtComputer = "p|q";
+    f.text(Field::NetCard) = "EL3>X - a card"; // a rem line: the shell still redirects
+    f.text(Field::UserName) = "x>y";
+    f.text(Field::Password) = "a>b%"; // a label: the shell skips it
+    f.text(Field::IpAddress) = "10.0.0.1<in";
+    f.text(Field::LogonScript) = "50%off|more"; // one caution, for the first
+    f.text(Field::TimeOut) = "20%";       // a rem line: no variables there
+    f.text(Field::ComputerName) = "p|q";
     const Result<QByteArray> file = writeSettings(f);
     QStringList seen;
     for (const ShellCaution& caution : shellCautions(file.value()))
-        seen << fieldObjectName(caution.field) + QString(caution.character);
-    QCOMPARE(seen, (QStringList{"cboNIC>", "txtUsername>", "txtIP<", "txtLogon%", "txtComputer|"}));
+        seen << QString::fromLatin1(settingName(caution.field).data()).section(u'=', 0, 0) +
+                    QString(caution.character);
+    QCOMPARE(seen, (QStringList{"NETCARD>", "USERNAME>", "IPADDRESS0<", "LOGONSCRIPT%", "WKSTN|"}));
     QVERIFY(shellCautions(file.value())[1].text.startsWith("Username holds '>': when the floppy "
                                                            "boots, the DOS shell cuts the value"));
 }

@@ -50,7 +50,7 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 QByteArray settingsFor(const QString& user)
 {
     EditorFields fields = defaultSettings();
-    fields.txtUsername = user;
+    fields.text(Field::UserName) = user;
     return writeSettings(fields).value();
 }
 

@@ -49,12 +49,21 @@ const QList<QByteArray> kStaticLines = {
     "Set DNS=10 0 0 2", "Set WKSTN=LAB-PC7", "Set PACKET=0", "Set DNSENABLE=1", "Set MOUSE=0",
     "Set REDIRECTOR=FULL", "Set NTFS=1", "Set CD=1", "Set UDMA=0", "Set WINS=10 0 0 3"};
 
-const EditorFields kStaticFields{
-    .cboNIC = "XYZ999", .txtDomain = "OFFICE", .txtUsername = "a=b c", .txtPassword = "quill",
-    .cboDHCP = 1, .txtIP = "10.0.0.5", .txtSubnet = "255.0.0.0", .txtGateway = "10.0.0.1",
-    .txtLogon = "CALL X.BAT", .txtTimeOut = "15", .txtDNS = "10.0.0.2", .txtComputer = "LAB-PC7",
-    .cboPacket = 0, .cboDNS = 1, .cboMouse = 0, .cboRedirector = 1, .cboNTFS = 1, .cboCD = 1,
-    .cboUDMA = 0, .txtWINS = "10.0.0.3"};
+const EditorFields kStaticFields = [] {
+    EditorFields f;
+    for (const auto& [field, text] : std::initializer_list<std::pair<Field, const char*>>{
+             {Field::NetCard, "XYZ999"}, {Field::Workgroup, "OFFICE"}, {Field::UserName, "a=b c"},
+             {Field::Password, "quill"}, {Field::IpAddress, "10.0.0.5"},
+             {Field::SubnetMask, "255.0.0.0"}, {Field::DefaultGateway, "10.0.0.1"},
+             {Field::LogonScript, "CALL X.BAT"}, {Field::TimeOut, "15"}, {Field::Dns, "10.0.0.2"},
+             {Field::ComputerName, "LAB-PC7"}, {Field::Wins, "10.0.0.3"}})
+        f.text(field) = QString::fromLatin1(text);
+    for (const auto& [field, entry] : std::initializer_list<std::pair<Field, int>>{
+             {Field::DisableDhcp, 1}, {Field::Packet, 0}, {Field::DnsEnable, 1}, {Field::Mouse, 0},
+             {Field::Redirector, 1}, {Field::Ntfs, 1}, {Field::Cd, 1}, {Field::Udma, 0}})
+        f.choice(field) = entry;
+    return f;
+}();
 // clang-format on
 
 const QStringList kAllAddresses = {"txtIP", "txtSubnet", "txtGateway", "txtDNS", "txtWINS"};
@@ -146,12 +155,12 @@ class TestEditorWindow : public QObject
         QTest::newRow("static addresses") << fileOf(kStaticLines) << kStaticFields;
 
         EditorFields noPassword = kStaticFields;
-        noPassword.txtPassword.clear();
+        noPassword.text(Field::Password).clear();
         QTest::newRow("user name without password")
             << fileOf(withLine(kStaticLines, 7, "::: PASSWORD=")) << noPassword;
 
         EditorFields noUser = kStaticFields;
-        noUser.txtUsername.clear();
+        noUser.text(Field::UserName).clear();
         QTest::newRow("password without user name")
             << fileOf(withLine(kStaticLines, 6, "Set USERNAME=")) << noUser;
 
@@ -180,7 +189,7 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->fileDialogs.first().request.title,
                  QString("Open USEROPTS.BAT to modify"));
         QCOMPARE(m_window->fields(), expected);
-        QCOMPARE(enabledStaticAddresses(), expected.cboDHCP == 1 ? kAllAddresses : QStringList());
+        QCOMPARE(enabledStaticAddresses(), expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
         QVERIFY(m_platform->messages.isEmpty());
         // The next dialog offers the file that was opened.
         m_window->cmdOpen_Click();
@@ -237,11 +246,11 @@ class TestEditorWindow : public QObject
         // Lines 4 to 9 come from the file (its password is the default one);
         // the rest stay as they were.
         EditorFields upToLine9 = defaultSettings();
-        upToLine9.cboNIC = "XYZ999";
-        upToLine9.txtDomain = "OFFICE";
-        upToLine9.txtUsername = "a=b c";
-        upToLine9.cboDHCP = 1;
-        upToLine9.txtIP = "10.0.0.5";
+        upToLine9.text(Field::NetCard) = "XYZ999";
+        upToLine9.text(Field::Workgroup) = "OFFICE";
+        upToLine9.text(Field::UserName) = "a=b c";
+        upToLine9.choice(Field::DisableDhcp) = 1;
+        upToLine9.text(Field::IpAddress) = "10.0.0.5";
         QTest::newRow("empty line 10")
             << fileOf(withLine(kStaticLines, 10, "")) << upToLine9
             << "Line 10 has 0 characters, fewer than the 16 that must come before its value.";
@@ -261,7 +270,7 @@ class TestEditorWindow : public QObject
 
         QCOMPARE(m_window->fields(), expected);
         // Line 8 selects static addresses; the rule ran when it was read.
-        QCOMPARE(enabledStaticAddresses(), expected.cboDHCP == 1 ? kAllAddresses : QStringList());
+        QCOMPARE(enabledStaticAddresses(), expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
         QCOMPARE(m_platform->messages.size(), 1);
         const MessageRequest& warning = m_platform->messages.first();
         QCOMPARE(warning.title, QString("Error Reading USEROPTS.BAT"));
@@ -545,9 +554,9 @@ class TestEditorWindow : public QObject
             }
         }
         for (const Field field : allFields()) {
-            QWidget* control = m_window->findChild<QWidget*>(fieldObjectName(field));
-            QVERIFY2(control && (field == Field::cboNIC || !control->toolTip().isEmpty()),
-                     fieldObjectName(field));
+            QWidget* control = m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
+            QVERIFY2(control && (field == Field::NetCard || !control->toolTip().isEmpty()),
+                     kSettingControls[std::size_t(field)].control);
             auto* choice = qobject_cast<QComboBox*>(control);
             if (!choice || choice->isEditable())
                 continue;
@@ -637,7 +646,7 @@ class TestEditorWindow : public QObject
         QCOMPARE(enabledStaticAddresses(), kAllAddresses);
         // Greying never cleared an address.
         EditorFields expected = defaultSettings();
-        expected.cboDHCP = 1;
+        expected.choice(Field::DisableDhcp) = 1;
         QCOMPARE(m_window->fields(), expected);
     }
 
@@ -716,14 +725,14 @@ class TestEditorWindow : public QObject
         QStringList expected;
         QStringList spoken;
         for (const Field field : allFields()) {
-            auto* control = m_window->findChild<QWidget*>(fieldObjectName(field));
+            auto* control = m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
             QString caption;
             for (const QLabel* label : m_window->findChildren<QLabel*>()) {
                 if (label->buddy() == control)
                     caption = label->text().chopped(1); // the colon
             }
             QString description = control->toolTip();
-            if (field == Field::cboNIC) {
+            if (field == Field::NetCard) {
                 caption = static_cast<QGroupBox*>(control->parentWidget())->title();
                 description = m_window->findChild<QLabel*>("Label5")->text();
                 expected << caption + " | " + description;
