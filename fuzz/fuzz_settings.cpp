@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     // The card choice keeps only its code, and a KZ name comes back fresh.
     fields.text(Field::NetCard) = cardCode(fields.text(Field::NetCard));
-    fields.text(Field::ComputerName) = applyComputerNameRule(fields.text(Field::ComputerName), options.random);
+    fields.text(Field::ComputerName) =
+        applyComputerNameRule(fields.text(Field::ComputerName), options.random);
     if (!(again == fields))
         std::abort();
     return 0;

@@ -55,10 +55,10 @@ struct SettingRow
     int line; // 1-based line number in the file
     std::string_view prefix;
     ValueForm form;
-    std::string_view caption;   // as the window shows it beside the setting, without a colon
-    const char* defaultText;    // what New types into a text; nullptr for a choice
-    int defaultChoice;          // the entry New picks in a choice; -1 for a text
-    int defaultsOrder;          // New sets the settings in this order, from 1
+    std::string_view caption; // as the window shows it beside the setting, without a colon
+    const char* defaultText;  // what New types into a text; nullptr for a choice
+    int defaultChoice;        // the entry New picks in a choice; -1 for a text
+    int defaultsOrder;        // New sets the settings in this order, from 1
 
     // The value starts at character prefixLength() + 1.
     constexpr int prefixLength() const { return static_cast<int>(prefix.size()); }
@@ -155,7 +155,8 @@ constexpr bool hasName(Field field)
 constexpr bool nameIsItsOwn(Field field)
 {
     for (const SettingRow& other : kSettings) {
-        if (other.field != field && hasName(other.field) && settingName(other) == settingName(field))
+        if (other.field != field && hasName(other.field) &&
+            settingName(other) == settingName(field))
             return false;
     }
     return true;

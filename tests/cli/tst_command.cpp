@@ -177,7 +177,8 @@ class TestCommand : public QObject
         fields.text(Field::Workgroup) = "q\"uote";
         fields.text(Field::UserName) = "a\\b";
         // The file may hold a line feed, which no save writes.
-        fields.text(Field::LogonScript) = QString("x y\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
+        fields.text(Field::LogonScript) =
+            QString("x y\tz\x01") + QChar(0x81) + QString::fromUtf8("é");
         QByteArray file = fileOf(fields);
         fields.text(Field::LogonScript)[1] = u'\n';
         file.replace("LOGONSCRIPT=x y", "LOGONSCRIPT=x\ny");

@@ -57,8 +57,9 @@ EditorFields sentinelFields()
         if (isChoice(field))
             f.choice(field) = -1;
         else
-            f.text(field) =
-                QStringLiteral("untouched ") + QString::fromLatin1(settingName(field).data(), qsizetype(settingName(field).size()));
+            f.text(field) = QStringLiteral("untouched ") +
+                            QString::fromLatin1(settingName(field).data(),
+                                                qsizetype(settingName(field).size()));
     }
     return f;
 }
@@ -214,8 +215,8 @@ void TestSettingsFile::valuesAfterThePrefix_data()
     row("equals and blanks inside a value", 6, "Set USERNAME=a=b c", Field::UserName, "a=b c");
     row("blank before equals shifts the value", 15, "Set WKSTN =PC1", Field::ComputerName, "=PC1");
     row("line as long as its prefix", 5, "Set WORKGROUP=", Field::Workgroup, "");
-    row("gateway drops its last character", 11, "Set DEFAULTGATEWAY0=10 0 0 1 ", Field::DefaultGateway,
-        "10.0.0.1");
+    row("gateway drops its last character", 11, "Set DEFAULTGATEWAY0=10 0 0 1 ",
+        Field::DefaultGateway, "10.0.0.1");
     row("gateway without its blank loses a digit", 11, "Set DEFAULTGATEWAY0=10 0 0 1",
         Field::DefaultGateway, "10.0.0.");
     row("gateway of exactly 21 characters", 11, "Set DEFAULTGATEWAY0= ", Field::DefaultGateway, "");
@@ -492,7 +493,7 @@ void TestSettingsFile::cautionsForWhatTheShellCuts()
     f.text(Field::Password) = "a>b%"; // a label: the shell skips it
     f.text(Field::IpAddress) = "10.0.0.1<in";
     f.text(Field::LogonScript) = "50%off|more"; // one caution, for the first
-    f.text(Field::TimeOut) = "20%";       // a rem line: no variables there
+    f.text(Field::TimeOut) = "20%";             // a rem line: no variables there
     f.text(Field::ComputerName) = "p|q";
     const Result<QByteArray> file = writeSettings(f);
     QStringList seen;

@@ -189,7 +189,8 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->fileDialogs.first().request.title,
                  QString("Open USEROPTS.BAT to modify"));
         QCOMPARE(m_window->fields(), expected);
-        QCOMPARE(enabledStaticAddresses(), expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
+        QCOMPARE(enabledStaticAddresses(),
+                 expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
         QVERIFY(m_platform->messages.isEmpty());
         // The next dialog offers the file that was opened.
         m_window->cmdOpen_Click();
@@ -270,7 +271,8 @@ class TestEditorWindow : public QObject
 
         QCOMPARE(m_window->fields(), expected);
         // Line 8 selects static addresses; the rule ran when it was read.
-        QCOMPARE(enabledStaticAddresses(), expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
+        QCOMPARE(enabledStaticAddresses(),
+                 expected.choice(Field::DisableDhcp) == 1 ? kAllAddresses : QStringList());
         QCOMPARE(m_platform->messages.size(), 1);
         const MessageRequest& warning = m_platform->messages.first();
         QCOMPARE(warning.title, QString("Error Reading USEROPTS.BAT"));
@@ -554,7 +556,8 @@ class TestEditorWindow : public QObject
             }
         }
         for (const Field field : allFields()) {
-            QWidget* control = m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
+            QWidget* control =
+                m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
             QVERIFY2(control && (field == Field::NetCard || !control->toolTip().isEmpty()),
                      kSettingControls[std::size_t(field)].control);
             auto* choice = qobject_cast<QComboBox*>(control);
@@ -725,7 +728,8 @@ class TestEditorWindow : public QObject
         QStringList expected;
         QStringList spoken;
         for (const Field field : allFields()) {
-            auto* control = m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
+            auto* control =
+                m_window->findChild<QWidget*>(kSettingControls[std::size_t(field)].control);
             QString caption;
             for (const QLabel* label : m_window->findChildren<QLabel*>()) {
                 if (label->buddy() == control)
