@@ -2,13 +2,13 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 EDITOR_BIN := $(BUILD_DIR)/bin/useropts-editor
 
-.PHONY: run test build packages configure clean fuzz bench sanitize format format-check install package
+.PHONY: run test build packages configure clean fuzz bench sanitize format format-check install package build-release
 
 packages:
 	@sh scripts/ensure-packages.sh
 
 configure: packages
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=ON >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=ON -DUSEROPTS_WERROR=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR)
@@ -27,7 +27,7 @@ test: build
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: packages
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DUSEROPTS_SANITIZE=ON \
-		-DBUILD_TESTING=ON >/dev/null
+		-DBUILD_TESTING=ON -DUSEROPTS_WERROR=ON >/dev/null
 	@cmake --build build-asan
 	@cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure
@@ -39,6 +39,13 @@ fuzz:
 bench:
 	@sh scripts/ensure-packages.sh libbenchmark-dev hyperfine time python3
 	@sh scripts/bench.sh
+
+# The programs alone, as a distribution builds them: no test suite and no
+# Qt Test, in build-release/.
+build-release: packages
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+		-DUSEROPTS_WERROR=ON >/dev/null
+	@cmake --build build-release
 
 # Installs into CMAKE_INSTALL_PREFIX (/usr/local unless configured otherwise),
 # below DESTDIR when it is set.
@@ -65,4 +72,4 @@ format-check:
 # Every build folder the targets above and the scripts make, and the one the
 # artwork tool is built in (resources/README.md).
 clean:
-	rm -rf $(sort build $(BUILD_DIR) build-asan build-fuzz build-bench build-artwork)
+	rm -rf $(sort build $(BUILD_DIR) build-asan build-fuzz build-bench build-artwork build-release)

@@ -25,12 +25,6 @@ struct Edit
     QString value;
 };
 
-// What is wrong with the command line, for a message and exit status 2.
-struct Misuse
-{
-    QString reason;
-};
-
 QString wrapped(const QStringList& words, const QString& indent, int width)
 {
     QString text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 #include <utility>
@@ -39,9 +40,21 @@ template <typename T = void> class [[nodiscard]] Result
     Result(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
 
     bool ok() const { return m_state.index() == 0; }
-    const T& value() const { return std::get<0>(m_state); }
-    T& value() { return std::get<0>(m_state); }
-    const Failure& failure() const { return std::get<1>(m_state); }
+    const T& value() const
+    {
+        Q_ASSERT_X(ok(), "Result::value", "asked for the value of a failure");
+        return std::get<0>(m_state);
+    }
+    T& value()
+    {
+        Q_ASSERT_X(ok(), "Result::value", "asked for the value of a failure");
+        return std::get<0>(m_state);
+    }
+    const Failure& failure() const
+    {
+        Q_ASSERT_X(!ok(), "Result::failure", "asked for the failure of a value");
+        return std::get<1>(m_state);
+    }
 
   private:
     std::variant<T, Failure> m_state;
@@ -54,7 +67,11 @@ template <> class [[nodiscard]] Result<void>
     Result(Failure failure) : m_failure(std::move(failure)) {}
 
     bool ok() const { return !m_failure; }
-    const Failure& failure() const { return *m_failure; }
+    const Failure& failure() const
+    {
+        Q_ASSERT_X(!ok(), "Result::failure", "asked for the failure of a success");
+        return *m_failure;
+    }
 
   private:
     std::optional<Failure> m_failure;
