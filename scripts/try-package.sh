@@ -8,10 +8,10 @@
 # window carries the class the entry names, refreshes the card list from a
 # local web server standing in for the maker's site, and takes screenshots;
 # removes both packages and checks that no file of theirs is left and the
-# type is gone again. By hand, as root, not part of make test (about 6
-# minutes, most of it debootstrap). A second run reuses the root, first
-# purging every package the last run added, so that the counts stay those of
-# a bare system.
+# type is gone again. By hand, as root, not part of make test (about 8
+# minutes the first time, half of it debootstrap). A second run reuses the
+# root and takes 2 minutes; it first purges every package the last run added,
+# so that the counts stay those of a bare system.
 #
 #   sh scripts/try-package.sh [PACKAGES] [ROOT] [SHOTS]
 #
