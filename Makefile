@@ -52,7 +52,8 @@ build-release: packages
 install: build
 	@cmake --install $(BUILD_DIR)
 
-# A Debian package of the program, installed under /usr; prints its path.
+# The two Debian packages, useropts (the command) and useropts-editor (the
+# window), installed under /usr; prints their paths.
 package: build
 	@sh scripts/ensure-packages.sh dpkg-dev file
 	@rm -rf $(BUILD_DIR)/package

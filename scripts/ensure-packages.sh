@@ -8,6 +8,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf
 desktop-file-utils appstream mtools dosfstools $*"
+PACKAGES="$PACKAGES shared-mime-info libglib2.0-bin" # the file type, as a file manager finds it
 PACKAGES="$PACKAGES python3-pyatspi at-spi2-core dbus" # the test that reads the window over AT-SPI
 
 missing=""

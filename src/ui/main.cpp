@@ -60,6 +60,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationDomain(QStringLiteral("corvane.example"));
     QCoreApplication::setApplicationName(QStringLiteral("useropts-editor"));
     QCoreApplication::setApplicationVersion(useropts::programVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.corvane.UserOptionsEditor"));
 
     if (asksOnlyForHelpOrVersion(argc, argv)) {
         QCoreApplication app(argc, argv);
