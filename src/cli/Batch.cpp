@@ -3,6 +3,7 @@
 #include "cli/BatchPlan.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/SettingValues.h"
 #include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
 #include "files/FileHead.h"
@@ -91,6 +92,28 @@ int refused(const Complaints& complaints)
     return kDataFailed;
 }
 
+// What a real run would write, one line for each output, and nothing written.
+int describeOutputs(const QList<PlannedOutput>& outputs)
+{
+    QString out;
+    for (const PlannedOutput& output : outputs) {
+        QStringList names;
+        for (const Field field : output.changed)
+            names << nameOf(field);
+        out += QStringLiteral("%1: %2\n")
+                   .arg(escapedControls(output.shown),
+                        names.isEmpty() ? QStringLiteral("as the template") : names.join(u", "));
+        for (const QString& caution : cautionsFor(output.file))
+            printMessage(QStringLiteral("row %1: %2").arg(output.row).arg(caution));
+    }
+    printData(out);
+    if (!dataWrittenWhole()) {
+        printMessage(QStringLiteral("what would be written could not be said on standard output"));
+        return kDataFailed;
+    }
+    return kDone;
+}
+
 } // namespace
 
 int runBatch(const BatchRequest& request, ProcessRunner& processes)
@@ -101,7 +124,7 @@ int runBatch(const BatchRequest& request, ProcessRunner& processes)
         complaints.add(0, {}, templ.failure().reason);
         return refused(complaints);
     }
-    const Result<BatchTable> table = readBatchTable(request.tablePath);
+    const Result<TableFile> table = readTableFile(request.tablePath, request.encoding);
     if (!table.ok()) {
         complaints.add(0, {}, table.failure().reason);
         return refused(complaints);
@@ -110,6 +133,8 @@ int runBatch(const BatchRequest& request, ProcessRunner& processes)
         planOutputs(templ.value(), table.value(), request, complaints);
     if (!complaints.isEmpty())
         return refused(complaints);
+    if (request.dryRun)
+        return describeOutputs(outputs);
 
     if (Result<> folder = makeFolders(request.outputFolder); !folder.ok()) {
         printMessage(folder.failure().reason);

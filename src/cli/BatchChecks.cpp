@@ -1,5 +1,6 @@
 #include "cli/BatchChecks.h"
 
+#include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
 
 #include <QDir>
@@ -117,7 +118,8 @@ void refuseCollisions(QList<PlannedOutput>& outputs, Complaints& bad)
 }
 
 void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& templ,
-                        const BatchTable& table, const BatchRequest& request, Complaints& bad)
+                        const std::optional<FileIdentity>& table, const BatchRequest& request,
+                        Complaints& bad)
 {
     QHash<QString, int> existing; // the outputs that exist, by file identity
     QList<PlannedOutput> kept;
@@ -144,7 +146,7 @@ void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& temp
                        .arg(output.shown, QDir::toNativeSeparators(blocking)));
         } else if (output.exists && identity && identity == templ.identity) {
             refuse(QStringLiteral("%1 is the template").arg(output.shown));
-        } else if (output.exists && identity && identity == table.identity) {
+        } else if (output.exists && identity && identity == table) {
             refuse(QStringLiteral("%1 is the table").arg(output.shown));
         } else if (output.exists && !request.force) {
             refuse(QStringLiteral("%1 exists already (--force replaces it)").arg(output.shown));
@@ -162,6 +164,19 @@ void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& temp
                 existing.insert(key, output.row);
             kept.append(output);
         }
+    }
+    outputs = kept;
+}
+
+void refuseCautions(QList<PlannedOutput>& outputs, Complaints& bad)
+{
+    QList<PlannedOutput> kept;
+    for (const PlannedOutput& output : outputs) {
+        const QStringList cautions = cautionsFor(output.file);
+        for (const QString& caution : cautions)
+            bad.add(output.row, {}, caution + QStringLiteral(" (--strict refuses it)"));
+        if (cautions.isEmpty())
+            kept.append(output);
     }
     outputs = kept;
 }

@@ -18,7 +18,11 @@ void refuseCollisions(QList<PlannedOutput>& outputs, Complaints& bad);
 
 // Links, files in the way, outputs that exist, the template and the table.
 void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& templ,
-                        const BatchTable& table, const BatchRequest& request, Complaints& bad);
+                        const std::optional<FileIdentity>& table, const BatchRequest& request,
+                        Complaints& bad);
+
+// Every caution of every output, for --strict.
+void refuseCautions(QList<PlannedOutput>& outputs, Complaints& bad);
 
 // Whether the output folder's file system has room for all of them.
 void refuseWithoutRoom(const QList<PlannedOutput>& outputs, const BatchTemplate& templ,

@@ -4,6 +4,7 @@
 #include "cli/SettingValues.h"
 #include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
+#include "common/Messages.h"
 #include "files/FileHead.h"
 #include "floppy/FloppyImage.h"
 #include "settings/ComputerName.h"
@@ -26,16 +27,10 @@ constexpr qint64 kMaxImageBytes = 256 * 1024 * 1024;
 
 const QString kOutputColumn = QStringLiteral("OUTPUT");
 
-Failure cannotRead(const QString& path, const QString& why)
+Failure cannotReadFile(const QString& path, const QString& why)
 {
-    return Failure{QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), why)};
+    return Failure{cannotRead(QDir::toNativeSeparators(path), why)};
 }
-
-struct Column
-{
-    QString header;             // as the table spells it
-    std::optional<Field> field; // none for OUTPUT
-};
 
 // A data row with its settings, before its output has a name.
 struct RowSettings
@@ -46,73 +41,83 @@ struct RowSettings
     QString outputCell;     // the OUTPUT column's, where there is one
 };
 
-// What each column sets; the complaints about the header row go to bad.
-QList<Column> readHeader(const CsvRow& header, Complaints& bad)
+const TableColumn* columnOf(const QList<TableColumn>& columns, std::optional<Field> field)
 {
-    QList<Column> columns;
-    QHash<QString, QString> seen; // the setting's name or OUTPUT, and the header that gave it
-    for (const QString& name : header.cells) {
-        Column column{name, fieldNamed(name)};
-        const bool output = name.compare(kOutputColumn, Qt::CaseInsensitive) == 0;
-        const QString key = column.field ? nameOf(*column.field) : kOutputColumn;
-        if (!column.field && !output) {
-            bad.add(header.number, name,
-                    QStringLiteral("there is no setting named '%1', nor is it OUTPUT")
-                        .arg(escapedValue(name)));
-        } else if (const auto earlier = seen.constFind(key); earlier != seen.constEnd()) {
-            bad.add(header.number, name,
-                    QStringLiteral("column %1 names it already").arg(*earlier));
-        } else {
-            seen.insert(key, name);
-        }
-        columns.append(column);
+    for (const TableColumn& column : columns) {
+        if (column.field == field)
+            return &column;
     }
-    return columns;
+    return nullptr;
 }
 
-qsizetype columnOf(const QList<Column>& columns, std::optional<Field> field)
+QString headerOf(const QList<TableColumn>& columns, Field field)
 {
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (columns[i].field == field)
-            return i;
-    }
-    return -1;
+    const TableColumn* column = columnOf(columns, field);
+    return column ? column->header : nameOf(field);
 }
 
 // Each data row's settings: the template's, with the row's cells set.
-QList<RowSettings> readRows(const BatchTemplate& templ, const QList<CsvRow>& table,
-                            const QList<Column>& columns, Complaints& bad)
+QList<RowSettings> readRows(const BatchTemplate& templ, const QList<TableRow>& table,
+                            const QList<TableColumn>& columns, Complaints& bad)
 {
-    const qsizetype nameColumn = columnOf(columns, Field::ComputerName);
-    const qsizetype outputColumn = columnOf(columns, std::nullopt);
+    const TableColumn* nameColumn = columnOf(columns, Field::ComputerName);
+    const TableColumn* outputColumn = columnOf(columns, std::nullopt);
     QList<RowSettings> rows;
-    for (const CsvRow& row : table.sliced(1)) {
-        if (row.cells.size() != columns.size()) {
-            bad.add(row.number, {},
-                    QStringLiteral("it has %1 cells where the first row has %2")
-                        .arg(row.cells.size())
-                        .arg(columns.size()));
-            continue;
-        }
+    for (const TableRow& row : table) {
         RowSettings settings{row.number, templ.fields, false, {}};
         bool good = true;
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            if (!columns[i].field)
+        for (const TableColumn& column : columns) {
+            if (!column.field)
                 continue;
-            const Result<> set = setShownValue(settings.fields, *columns[i].field, row.cells[i]);
-            if (!set.ok()) {
-                bad.add(row.number, columns[i].header, set.failure().reason);
+            const QString& cell = row.cells[column.index];
+            if (Result<> set = setShownValue(settings.fields, *column.field, cell); !set.ok()) {
+                bad.add(row.number, column.header, set.failure().reason);
                 good = false;
             }
         }
-        if (outputColumn >= 0)
-            settings.outputCell = row.cells[outputColumn];
+        if (outputColumn)
+            settings.outputCell = row.cells[outputColumn->index];
         settings.needsName =
-            templ.freshNames && (nameColumn < 0 || row.cells[nameColumn].isEmpty());
+            templ.freshNames && (!nameColumn || row.cells[nameColumn->index].isEmpty());
         if (good)
             rows.append(settings);
     }
     return rows;
+}
+
+// Two machines cannot share a name, nor with static settings an address,
+// on one network: the second of two such rows is refused, whatever
+// --strict says. Names beginning with KZ are drawn afresh at every boot.
+void refuseSharedNames(const QList<RowSettings>& rows, const QList<TableColumn>& columns,
+                       Complaints& bad)
+{
+    QHash<QString, int> names;
+    QHash<QString, int> addresses;
+    for (const RowSettings& row : rows) {
+        const QString name = row.fields.text(Field::ComputerName);
+        if (!name.isEmpty() && !name.startsWith(u"KZ")) {
+            const QString key = name.toCaseFolded();
+            if (const auto earlier = names.constFind(key); earlier != names.constEnd())
+                bad.add(row.row, headerOf(columns, Field::ComputerName),
+                        QStringLiteral("row %1 gives the computer name %2 already (letter case "
+                                       "aside); two machines cannot share a name on one network")
+                            .arg(*earlier)
+                            .arg(escapedValue(name)));
+            else
+                names.insert(key, row.row);
+        }
+        const QString address = row.fields.text(Field::IpAddress);
+        if (row.fields.choice(Field::DisableDhcp) == 1 && !address.isEmpty()) {
+            if (const auto earlier = addresses.constFind(address); earlier != addresses.constEnd())
+                bad.add(row.row, headerOf(columns, Field::IpAddress),
+                        QStringLiteral("row %1 gives the address %2 already; two machines "
+                                       "cannot share an address on one network")
+                            .arg(*earlier)
+                            .arg(escapedValue(address)));
+            else
+                addresses.insert(address, row.row);
+        }
+    }
 }
 
 // Gives every row that needs one a fresh computer name that no other row of
@@ -141,11 +146,10 @@ void nameFreshComputers(QList<RowSettings>& rows)
 
 // The file of each row, as the window would save it, and its output's name.
 QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemplate& templ,
-                                 const QList<Column>& columns, const BatchRequest& request,
+                                 const QList<TableColumn>& columns, const BatchRequest& request,
                                  Complaints& bad)
 {
-    const qsizetype nameColumn = columnOf(columns, Field::ComputerName);
-    const qsizetype outputColumn = columnOf(columns, std::nullopt);
+    const TableColumn* outputColumn = columnOf(columns, std::nullopt);
     // The folder as given, to name the outputs in messages as the user would.
     QString folder = request.outputFolder;
     while (folder.size() > 1 && folder.endsWith(u'/'))
@@ -156,26 +160,24 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
 
     QList<PlannedOutput> outputs;
     for (const RowSettings& row : rows) {
-        PlannedOutput output{row.row, row.fields, {}, {}, {}, {}, {}, false};
+        PlannedOutput output{row.row, row.fields, {}, {}, {}, {}, {}, false, {}};
+        for (const Field field : allFields()) {
+            if (shownValue(row.fields, field) != shownValue(templ.fields, field))
+                output.changed.append(field);
+        }
         const Result<QByteArray> file = writeSettings(row.fields);
         if (!file.ok()) {
             const std::optional<Field> field = fieldOnLine(file.failure().line);
-            const qsizetype column = columnOf(columns, field);
-            bad.add(row.row,
-                    column >= 0 ? columns[column].header
-                    : field     ? nameOf(*field)
-                                : QString(),
-                    file.failure().reason);
+            bad.add(row.row, field ? headerOf(columns, *field) : QString(), file.failure().reason);
             continue;
         }
         output.file = file.value();
 
         QString name = row.outputCell;
-        if (outputColumn >= 0) {
-            output.column = columns[outputColumn].header;
+        if (outputColumn) {
+            output.column = outputColumn->header;
         } else {
-            output.column =
-                nameColumn >= 0 ? columns[nameColumn].header : nameOf(Field::ComputerName);
+            output.column = headerOf(columns, Field::ComputerName);
             const QString computer = row.fields.text(Field::ComputerName);
             name = computer.isEmpty()  ? QString()
                    : templ.place.image ? computer + QStringLiteral(".img")
@@ -184,7 +186,7 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
         const Result<QString> inside = outputInside(name, longestName);
         if (!inside.ok()) {
             bad.add(row.row, output.column,
-                    outputColumn < 0 && name.isEmpty()
+                    !outputColumn && name.isEmpty()
                         ? QStringLiteral("the computer name is empty, so the output has no "
                                          "name (an OUTPUT column can give one)")
                         : inside.failure().reason);
@@ -200,83 +202,46 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
 
 } // namespace
 
-void Complaints::add(int row, const QString& column, const QString& why)
-{
-    m_lines.append({row, row <= 0 ? why
-                         : column.isNull()
-                             ? QStringLiteral("row %1: %2").arg(row).arg(why)
-                             : QStringLiteral("row %1, column %2: %3").arg(row).arg(column, why)});
-}
-
-QStringList Complaints::lines() const
-{
-    QList<std::pair<int, QString>> sorted = m_lines;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    QStringList lines;
-    for (const auto& line : sorted)
-        lines << line.second;
-    return lines;
-}
-
 Result<BatchTemplate> readBatchTemplate(const QString& path, ProcessRunner& processes)
 {
-    const Result<SettingsPlace> place = placeToRead(path);
-    if (!place.ok())
-        return place.failure();
-    OpenedSettings opened = openSettings(processes, place.value());
-    if (opened.failure)
-        return *opened.failure;
+    const CommandRead read = readForCommand(processes, path);
+    if (read.opened.failure)
+        return Failure{unreadableMessage(path, *read.opened.failure)};
     BatchTemplate result;
-    result.place = place.value();
-    result.fields = opened.fields;
-    // Reading turned a KZ name into a fresh one, which starts with KZ again.
-    result.freshNames = opened.fields.text(Field::ComputerName).startsWith(QStringLiteral("KZ"));
+    result.place = read.opened.place;
+    result.fields = read.fields;
+    // A name that starts with KZ stands for a fresh one on every machine.
+    result.freshNames = read.fields.text(Field::ComputerName).startsWith(QStringLiteral("KZ"));
     result.permissions = permissionBits(path);
     result.identity = fileIdentity(path);
-    if (place.value().image) {
+    if (result.place.image) {
         const Result<QByteArray> bytes = readFileStart(path, kMaxImageBytes + 1);
         if (!bytes.ok())
-            return cannotRead(path, bytes.failure().reason);
+            return cannotReadFile(path, bytes.failure().reason);
         if (bytes.value().size() > kMaxImageBytes)
-            return cannotRead(path, QStringLiteral("it is larger than %1 MB, far larger than a "
-                                                   "floppy")
-                                        .arg(kMaxImageBytes / (1024 * 1024)));
+            return cannotReadFile(path, QStringLiteral("it is larger than %1 MB, far larger than "
+                                                       "a floppy")
+                                            .arg(kMaxImageBytes / (1024 * 1024)));
         result.image = bytes.value();
         result.imageRuns = dataRuns(result.image);
     }
     return result;
 }
 
-Result<BatchTable> readBatchTable(const QString& path)
-{
-    const Result<QByteArray> bytes = readFileStart(path, kMaxTableBytes + 1);
-    if (!bytes.ok())
-        return cannotRead(path, bytes.failure().reason);
-    if (bytes.value().size() > kMaxTableBytes)
-        return cannotRead(path, QStringLiteral("it is larger than %1 MB, far larger than a table "
-                                               "of computers")
-                                    .arg(kMaxTableBytes / (1024 * 1024)));
-    Result<QList<CsvRow>> rows = parseCsv(bytes.value());
-    if (!rows.ok())
-        return rows.failure();
-    if (rows.value().isEmpty())
-        return cannotRead(path,
-                          QStringLiteral("it is empty; its first row must name the settings"));
-    return BatchTable{rows.value(), fileIdentity(path)};
-}
-
-QList<PlannedOutput> planOutputs(const BatchTemplate& templ, const BatchTable& table,
+QList<PlannedOutput> planOutputs(const BatchTemplate& templ, const TableFile& table,
                                  const BatchRequest& request, Complaints& bad)
 {
-    const QList<Column> columns = readHeader(table.rows.first(), bad);
+    const QList<TableColumn> columns = tableColumns(table.rows, kOutputColumn, bad);
     if (!bad.isEmpty())
         return {};
-    QList<RowSettings> rows = readRows(templ, table.rows, columns, bad);
+    QList<RowSettings> rows = readRows(templ, tableRows(table.rows, bad), columns, bad);
     nameFreshComputers(rows);
+    refuseSharedNames(rows, columns, bad);
     QList<PlannedOutput> outputs = nameOutputs(rows, templ, columns, request, bad);
+    if (request.strict)
+        refuseCautions(outputs, bad);
     refuseCollisions(outputs, bad);
-    refuseWhatIsOnDisk(outputs, templ, table, request, bad);
+    refuseWhatIsOnDisk(outputs, templ, table.identity, request, bad);
     if (bad.isEmpty())
         refuseWithoutRoom(outputs, templ, request, bad);
     return outputs;

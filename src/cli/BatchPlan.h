@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/Batch.h"
-#include "cli/CsvTable.h"
+#include "cli/Tables.h"
 #include "common/Result.h"
 #include "files/NewFiles.h"
 #include "floppy/SettingsPlace.h"
@@ -16,19 +16,6 @@
 
 namespace useropts {
 
-// What is wrong with a table, told by row and column in the order of the
-// rows; a complaint of row 0 concerns the batch as a whole and comes first.
-class Complaints
-{
-  public:
-    void add(int row, const QString& column, const QString& why);
-    bool isEmpty() const { return m_lines.isEmpty(); }
-    QStringList lines() const;
-
-  private:
-    QList<std::pair<int, QString>> m_lines;
-};
-
 struct BatchTemplate
 {
     SettingsPlace place;
@@ -42,14 +29,6 @@ struct BatchTemplate
 
 Result<BatchTemplate> readBatchTemplate(const QString& path, ProcessRunner& processes);
 
-struct BatchTable
-{
-    QList<CsvRow> rows; // the header row first
-    std::optional<FileIdentity> identity;
-};
-
-Result<BatchTable> readBatchTable(const QString& path);
-
 // One output, once every check has passed: what is written and where.
 struct PlannedOutput
 {
@@ -61,13 +40,15 @@ struct PlannedOutput
     QString shown;    // the path as the user gave its parts
     QString path;
     bool exists = false;
+    QList<Field> changed; // the settings that differ from the template's
 };
 
 // Checks every row and works out every output before anything is written:
 // the settings of each row, then the names of the outputs against each other
-// (letter case ignored, as FAT sticks and SMB shares ignore it), then the
+// (letter case ignored, as FAT sticks and SMB shares ignore it), two
+// machines with one name or address, with strict any caution, then the
 // outputs against what is on disk. The complaints go to bad.
-QList<PlannedOutput> planOutputs(const BatchTemplate& templ, const BatchTable& table,
+QList<PlannedOutput> planOutputs(const BatchTemplate& templ, const TableFile& table,
                                  const BatchRequest& request, Complaints& bad);
 
 } // namespace useropts

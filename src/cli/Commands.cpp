@@ -1,29 +1,94 @@
 #include "cli/Commands.h"
 
+#include "cli/Apply.h"
 #include "cli/Batch.h"
 #include "cli/Console.h"
 #include "cli/SettingValues.h"
-#include "cli/SettingsFile.h"
+#include "cli/Subcommands.h"
 #include "cli/TextForms.h"
-#include "files/WholeFileWriter.h"
-#include "floppy/FloppyImage.h"
-#include "settings/DefaultSettings.h"
 
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace useropts {
 
 namespace {
 
-// "NAME=VALUE" from the command line.
-struct Edit
+// The options a subcommand may take.
+enum Option : unsigned
 {
-    Field field;
-    QString value;
+    kJson = 1,
+    kForce = 2,
+    kStrict = 4,
+    kDryRun = 8,
+    kEncoding = 16,
 };
+
+constexpr const char* kOptionNames[] = {"json", "force", "strict", "dry-run", "encoding"};
+
+struct Subcommand
+{
+    const char* name;
+    const char* usage;   // after "useropts "
+    const char* summary; // lines of the help, each indented by six
+    const char* example;
+    unsigned options;
+    int leastArguments;
+    int mostArguments; // -1: no limit
+    int (*run)(const Invocation& call, ProcessRunner& processes);
+};
+
+// Every subcommand: its usage, help and example, the options it takes and
+// how many arguments. --help and the misuse messages are made from here.
+// clang-format off
+constexpr Subcommand kSubcommands[] = {
+    {"show", "show PATH [NAME...] [--json]",
+     "Print each setting as NAME=value, one a line, or with names the values of\n"
+     "those settings alone, in the order named; control characters and\n"
+     "backslashes as C escapes. With --json, one JSON object of strings.\n"
+     "The computer name is shown as the file holds it.",
+     "useropts show site.img USERNAME WKSTN", kJson, 1, -1, runShow},
+    {"set", "set PATH NAME=VALUE... [--strict]",
+     "Change the settings named. Only their lines change; every other byte of the\n"
+     "file stays as it was.",
+     "useropts set USEROPTS.BAT USERNAME=jdoe DISABLEDHCP=1 IPADDRESS0=10.0.0.21", kStrict, 1, -1,
+     runSet},
+    {"new", "new PATH [NAME=VALUE...] [--force] [--strict]",
+     "Write a new file from the built-in defaults, or put one into an existing\n"
+     "floppy image. An existing file, or an image's USEROPTS.BAT, is replaced\n"
+     "only with --force.",
+     "useropts new site.img WORKGROUP=LAB", kForce | kStrict, 1, -1, runNew},
+    {"check", "check PATH... [--json]",
+     "Print what will not work when the floppy boots, as PATH: NAME: text, one a\n"
+     "line; nothing for a file without a caution. With --json, an array of\n"
+     "{\"path\", \"cautions\": [{\"name\", \"text\"}]} objects.",
+     "useropts check out/*.img", kJson, 1, -1, runCheck},
+    {"export", "export PATH...",
+     "Print one table of the files and images named: PATH and the twenty names,\n"
+     "then a row for each file with its values as show prints them (CSV, UTF-8).",
+     "useropts export out/*.img > room.csv", 0, 1, -1, runExport},
+    {"apply", "apply TABLE.csv [--strict] [--dry-run] [--encoding ENC]",
+     "Update the files and images a table names in its PATH column (relative to\n"
+     "the table's folder) with its other columns, each as set changes it. A file\n"
+     "whose values are those of its row already is left untouched.",
+     "useropts apply room.csv", kStrict | kDryRun | kEncoding, 1, 1, runApplyCommand},
+    {"batch", "batch TEMPLATE TABLE.csv OUTDIR [--force] [--strict] [--dry-run] [--encoding ENC]",
+     "Write one file or image for each row of a table, starting from TEMPLATE.\n"
+     "The first row names the settings and, if wanted, OUTPUT: the name of each\n"
+     "output in OUTDIR, by default WKSTN/USEROPTS.BAT, or WKSTN.img from an image.",
+     "useropts batch site.img rooms.csv out/", kForce | kStrict | kDryRun | kEncoding, 3, 3,
+     runBatchCommand},
+};
+// clang-format on
+
+const Subcommand* subcommandNamed(const QString& name)
+{
+    for (const Subcommand& command : kSubcommands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
 
 QString wrapped(const QStringList& words, const QString& indent, int width)
 {
@@ -43,39 +108,96 @@ QString wrapped(const QStringList& words, const QString& indent, int width)
 
 QString description()
 {
+    QString commands;
+    for (const Subcommand& command : kSubcommands) {
+        commands += QStringLiteral("  %1\n").arg(QLatin1String(command.usage));
+        for (const QString& line : QString::fromLatin1(command.summary).split(u'\n'))
+            commands += QStringLiteral("      %1\n").arg(line);
+        commands += QStringLiteral("      e.g. %1\n").arg(QLatin1String(command.example));
+    }
     return QStringLiteral(
                "Reads and changes USEROPTS.BAT, the settings file of a network boot floppy, as a\n"
                "file of its own or inside a FAT floppy image (told apart by their content).\n"
                "\n"
                "Commands:\n"
-               "  show PATH [--json]\n"
-               "      Print each setting as NAME=value, one a line, with control characters\n"
-               "      and backslashes as C escapes; with --json, as one JSON object.\n"
-               "  set PATH NAME=VALUE...\n"
-               "      Change the settings named and save the file as the editor saves it.\n"
-               "  new PATH [--force] [NAME=VALUE...]\n"
-               "      Write a new file from the built-in defaults, or put one into an existing\n"
-               "      floppy image. An existing file, or an image's USEROPTS.BAT, is replaced\n"
-               "      only with --force.\n"
-               "  batch [--force] TEMPLATE TABLE.csv OUTDIR\n"
-               "      Write one file or image for each row of a table, starting from TEMPLATE.\n"
-               "      The first row names the settings and, if wanted, OUTPUT: the name of\n"
-               "      each output in OUTDIR, by default WKSTN/USEROPTS.BAT, or WKSTN.img from\n"
-               "      an image. Nothing is written while any row is bad.\n"
+               "%1"
+               "\n"
+               "Options: --json, --force, --strict (any caution of what will not work at boot\n"
+               "refuses the file or row: nothing is written), --dry-run (say what would be\n"
+               "written, write nothing), --encoding windows-1252 (a table saved in the Windows\n"
+               "code page; tables are UTF-8 otherwise). A table's cells are separated by\n"
+               "commas, semicolons or tabs, whichever stands between the names of its first\n"
+               "row; a column whose name begins with # is a note and is left alone.\n"
                "\n"
                "Names, in any letter case:\n"
-               "%1\n"
+               "%2\n"
                "Values are as the editor shows them: the password in clear, addresses with\n"
                "dots, NETCARD as the card's text; a choice is 0 or 1, REDIRECTOR is BASIC or\n"
                "FULL.\n"
                "\n"
                "Exit status: 0 done; 1 a problem with the data (a file that cannot be read\n"
                "whole, a value the file cannot hold, a bad row, an output that exists, a failed\n"
-               "write); 2 a misuse of the command line.\n"
+               "write, a caution from check or with --strict); 2 a misuse of the command line.\n"
                "\n"
                "The password is not encrypted: anyone who can read USEROPTS.BAT can recover it.")
-        .arg(wrapped(allSettingNames(), QStringLiteral("  "), 79));
+        .arg(commands, wrapped(allSettingNames(), QStringLiteral("  "), 79));
 }
+
+// "TEMPLATE TABLE.csv OUTDIR": the usage without the name and the options.
+QString argumentsOf(const Subcommand& command)
+{
+    QStringList words = QString::fromLatin1(command.usage).split(u' ').mid(1);
+    words.removeIf([](const QString& word) {
+        return word.startsWith(QStringLiteral("[--")) || word == QStringLiteral("ENC]");
+    });
+    return words.join(u' ');
+}
+
+// "--json is an option of show and check only"
+QString optionMisplaced(unsigned option, const char* name)
+{
+    QStringList takers;
+    for (const Subcommand& command : kSubcommands) {
+        if (command.options & option)
+            takers << QLatin1String(command.name);
+    }
+    const QString last = takers.takeLast();
+    return QStringLiteral("--%1 is an option of %2 only")
+        .arg(QLatin1String(name),
+             takers.isEmpty() ? last
+                              : takers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last);
+}
+
+Result<std::optional<TableEncoding>> encodingNamed(const QString& name)
+{
+    if (name.compare(u"windows-1252", Qt::CaseInsensitive) == 0 ||
+        name.compare(u"cp1252", Qt::CaseInsensitive) == 0)
+        return std::optional<TableEncoding>(TableEncoding::Windows1252);
+    if (name.compare(u"utf-8", Qt::CaseInsensitive) == 0 ||
+        name.compare(u"utf8", Qt::CaseInsensitive) == 0)
+        return std::optional<TableEncoding>(TableEncoding::Utf8);
+    return Failure{QStringLiteral("there is no encoding '%1' (windows-1252 or utf-8)")
+                       .arg(escapedValue(name))};
+}
+
+int parseFailed(const QCommandLineParser& parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.first();
+        return misused(QStringLiteral("there is no option %1%2")
+                           .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                                escapedValue(name)));
+    }
+    QString why = parser.errorText(); // "Unexpected value after '--json'."
+    if (!why.isEmpty())
+        why[0] = why[0].toLower();
+    if (why.endsWith(u'.'))
+        why.chop(1);
+    return misused(why);
+}
+
+} // namespace
 
 int misused(const QString& reason)
 {
@@ -84,140 +206,23 @@ int misused(const QString& reason)
     return kMisused;
 }
 
-int failed(const Failure& failure)
+int failed(const QString& message)
 {
-    printMessage(failure.reason);
+    printMessage(message);
     return kDataFailed;
 }
 
-// The settings named on the command line; a choice must be one of its two values.
-Result<QList<Edit>> parseEdits(const QStringList& arguments)
+int runApplyCommand(const Invocation& call, ProcessRunner& processes)
 {
-    QList<Edit> edits;
-    for (const QString& argument : arguments) {
-        const qsizetype equals = argument.indexOf(u'=');
-        if (equals < 0)
-            return Failure{QStringLiteral("'%1' is not NAME=VALUE").arg(escapedValue(argument))};
-        const QString name = argument.left(equals);
-        const std::optional<Field> field = fieldNamed(name);
-        if (!field)
-            return Failure{
-                QStringLiteral("there is no setting named '%1'").arg(escapedValue(name))};
-        for (const Edit& earlier : edits) {
-            if (earlier.field == *field)
-                return Failure{QStringLiteral("%1 is given twice").arg(nameOf(*field))};
-        }
-        const QString value = argument.mid(equals + 1);
-        EditorFields scratch;
-        if (Result<> valid = setShownValue(scratch, *field, value); !valid.ok())
-            return valid.failure();
-        edits.append({*field, value});
-    }
-    return edits;
+    return runApply({call.arguments.first(), call.strict, call.dryRun, call.encoding}, processes);
 }
 
-void apply(const QList<Edit>& edits, EditorFields& fields)
+int runBatchCommand(const Invocation& call, ProcessRunner& processes)
 {
-    for (const Edit& edit : edits)
-        (void)setShownValue(fields, edit.field, edit.value); // checked when parsed
+    return runBatch({call.arguments[0], call.arguments[1], call.arguments[2], call.force,
+                     call.strict, call.dryRun, call.encoding},
+                    processes);
 }
-
-void printCautions(const QByteArray& file)
-{
-    for (const QString& caution : cautionsFor(file))
-        printMessage(caution);
-}
-
-int show(const QString& path, bool json, ProcessRunner& processes)
-{
-    const Result<SettingsPlace> place = placeToRead(path);
-    if (!place.ok())
-        return failed(place.failure());
-    const OpenedSettings opened = openSettings(processes, place.value());
-
-    QString out;
-    const auto& fields = allFields();
-    for (int i = 0; i < opened.settingsRead; ++i) {
-        const Field field = fields[std::size_t(i)];
-        const QString value = shownValue(opened.fields, field);
-        if (json) {
-            out += QStringLiteral("%1  %2: %3")
-                       .arg(i == 0 ? QStringLiteral("{\n") : QStringLiteral(",\n"),
-                            jsonString(nameOf(field)), jsonString(value));
-        } else {
-            out += QStringLiteral("%1=%2\n").arg(nameOf(field), escapedValue(value));
-        }
-    }
-    if (json)
-        out += opened.settingsRead == 0 ? QStringLiteral("{}\n") : QStringLiteral("\n}\n");
-    printData(out);
-    if (!dataWrittenWhole())
-        return failed(Failure{QStringLiteral("the settings could not be written to standard "
-                                             "output")});
-    if (opened.failure)
-        return failed(*opened.failure);
-    return kDone;
-}
-
-int set(const QString& path, const QList<Edit>& edits, ProcessRunner& processes)
-{
-    const Result<SettingsPlace> place = placeToRead(path);
-    if (!place.ok())
-        return failed(place.failure());
-    OpenedSettings opened = openSettings(processes, place.value());
-    // Saving what was read of a file that stops early would lose the rest.
-    if (opened.failure)
-        return failed(*opened.failure);
-    apply(edits, opened.fields);
-    const Result<QByteArray> file = buildSettingsFile(opened.fields);
-    if (!file.ok())
-        return failed(file.failure());
-    if (Result<> saved = writeSettingsBytes(processes, place.value(), file.value()); !saved.ok())
-        return failed(saved.failure());
-    printCautions(file.value());
-    return kDone;
-}
-
-int create(const QString& path, bool force, const QList<Edit>& edits, ProcessRunner& processes)
-{
-    EditorFields fields = defaultSettings();
-    apply(edits, fields);
-    const Result<QByteArray> file = buildSettingsFile(fields);
-    if (!file.ok())
-        return failed(file.failure());
-
-    const QString shown = QDir::toNativeSeparators(path);
-    SettingsPlace place{path, false};
-    if (QFileInfo::exists(path)) {
-        const Result<SettingsPlace> found = placeToRead(path);
-        if (!found.ok())
-            return failed(found.failure());
-        place = found.value();
-        if (place.image && !force) {
-            const Result<bool> holds = imageHoldsSettings(processes, path);
-            if (!holds.ok())
-                return failed(Failure{
-                    QStringLiteral("cannot read %1: %2").arg(shown, holds.failure().reason)});
-            if (holds.value())
-                return failed(Failure{QStringLiteral("%1 holds a %2 already (--force replaces it)")
-                                          .arg(shown, QLatin1String(kSettingsFileInImage))});
-        } else if (!place.image && !force) {
-            return failed(
-                Failure{QStringLiteral("%1 exists already (--force replaces it)").arg(shown)});
-        }
-    } else if (namedLikeFloppyImage(path)) {
-        // A settings file under an image's name would pass for a broken image.
-        return failed(Failure{QStringLiteral("%1 does not exist, and new makes no floppy images "
-                                             "(mkfs.fat makes an empty one)")
-                                  .arg(shown)});
-    }
-    if (Result<> saved = writeSettingsBytes(processes, place, file.value()); !saved.ok())
-        return failed(saved.failure());
-    printCautions(file.value());
-    return kDone;
-}
-
-} // namespace
 
 Result<> argumentsAreText(int argc, const char* const argv[])
 {
@@ -249,30 +254,19 @@ int runCommandLine(const QStringList& arguments, ProcessRunner& processes)
     parser.setApplicationDescription(description());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("show: print one JSON object of strings."));
-    const QCommandLineOption force(QStringLiteral("force"),
-                                   QStringLiteral("new, batch: replace what exists already."));
-    parser.addOption(json);
-    parser.addOption(force);
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("show, set, new or batch, and its arguments."),
-                                 QStringLiteral("COMMAND ..."));
-    if (!parser.parse(arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty()) {
-            const QString& name = unknown.first();
-            return misused(
-                QStringLiteral("there is no option %1%2")
-                    .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
-        }
-        QString why = parser.errorText(); // "Unexpected value after '--json'."
-        if (!why.isEmpty())
-            why[0] = why[0].toLower();
-        if (why.endsWith(u'.'))
-            why.chop(1);
-        return misused(why);
+    QList<QCommandLineOption> options;
+    for (const char* name : kOptionNames) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        if (QLatin1String(name) == QLatin1String("encoding"))
+            option.setValueName(QStringLiteral("ENC"));
+        parser.addOption(option);
+        options.append(option);
     }
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("One of the commands above, and its arguments."),
+                                 QStringLiteral("COMMAND ..."));
+    if (!parser.parse(arguments))
+        return parseFailed(parser);
     if (parser.isSet(help))
         parser.showHelp(kDone);
     if (parser.isSet(version))
@@ -281,39 +275,32 @@ int runCommandLine(const QStringList& arguments, ProcessRunner& processes)
     QStringList rest = parser.positionalArguments();
     if (rest.isEmpty())
         return misused(QStringLiteral("no command given"));
-    const QString command = rest.takeFirst();
-    const bool allowsJson = command == QLatin1String("show");
-    const bool allowsForce = command == QLatin1String("new") || command == QLatin1String("batch");
-    if (command != QLatin1String("set") && !allowsJson && !allowsForce)
-        return misused(QStringLiteral("there is no command '%1'").arg(escapedValue(command)));
-    if (parser.isSet(json) && !allowsJson)
-        return misused(QStringLiteral("--json is an option of show only"));
-    if (parser.isSet(force) && !allowsForce)
-        return misused(QStringLiteral("--force is an option of new and batch only"));
+    const Subcommand* command = subcommandNamed(rest.first());
+    if (!command)
+        return misused(QStringLiteral("there is no command '%1'").arg(escapedValue(rest.first())));
+    rest.removeFirst();
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (parser.isSet(options[i]) && !(command->options & (1u << i)))
+            return misused(optionMisplaced(1u << i, kOptionNames[i]));
+    }
+    if (rest.size() < command->leastArguments ||
+        (command->mostArguments >= 0 && rest.size() > command->mostArguments))
+        return misused(
+            QStringLiteral("%1 takes %2").arg(QLatin1String(command->name), argumentsOf(*command)));
 
-    if (command == QLatin1String("batch")) {
-        if (rest.size() != 3)
-            return misused(QStringLiteral("batch takes TEMPLATE TABLE.csv OUTDIR"));
-        return runBatch({rest[0], rest[1], rest[2], parser.isSet(force)}, processes);
+    Invocation call;
+    call.arguments = rest;
+    call.json = parser.isSet(options[0]);
+    call.force = parser.isSet(options[1]);
+    call.strict = parser.isSet(options[2]);
+    call.dryRun = parser.isSet(options[3]);
+    if (parser.isSet(options[4])) {
+        const auto encoding = encodingNamed(parser.value(options[4]));
+        if (!encoding.ok())
+            return misused(encoding.failure().reason);
+        call.encoding = encoding.value();
     }
-    if (rest.isEmpty())
-        return misused(QStringLiteral("%1 needs the PATH of a USEROPTS.BAT or a floppy image")
-                           .arg(escapedValue(command)));
-    const QString path = rest.takeFirst();
-    if (command == QLatin1String("show")) {
-        if (!rest.isEmpty())
-            return misused(QStringLiteral("show takes one PATH"));
-        return show(path, parser.isSet(json), processes);
-    }
-    const Result<QList<Edit>> edits = parseEdits(rest);
-    if (!edits.ok())
-        return misused(edits.failure().reason);
-    if (command == QLatin1String("set")) {
-        if (edits.value().isEmpty())
-            return misused(QStringLiteral("set needs at least one NAME=VALUE"));
-        return set(path, edits.value(), processes);
-    }
-    return create(path, parser.isSet(force), edits.value(), processes);
+    return command->run(call, processes);
 }
 
 } // namespace useropts

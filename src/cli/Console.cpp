@@ -27,6 +27,11 @@ void printData(const QString& text)
     write(stdout, text);
 }
 
+void printData(const QByteArray& utf8)
+{
+    std::fwrite(utf8.constData(), 1, std::size_t(utf8.size()), stdout);
+}
+
 void printMessage(const QString& text)
 {
     showProgress({});

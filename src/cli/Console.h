@@ -6,6 +6,7 @@ namespace useropts {
 
 // Data for scripts goes to standard output, in UTF-8.
 void printData(const QString& text);
+void printData(const QByteArray& utf8);
 
 // One message line on standard error: "useropts: <text>".
 void printMessage(const QString& text);

@@ -1,10 +1,9 @@
 #include "cli/SettingsFile.h"
 
 #include "cli/SettingValues.h"
-#include "settings/SettingsLayout.h"
-#include "settings/SettingsReader.h"
+#include "common/Messages.h"
+#include "settings/BootCautions.h"
 #include "settings/SettingsWriter.h"
-#include "settings/ShellCaution.h"
 
 #include <QDir>
 
@@ -12,43 +11,32 @@ namespace useropts {
 
 namespace {
 
-Failure cannotRead(const QString& path, const Failure& why)
+// A failure of a line named by its setting, as scripts name them.
+Failure namedBySetting(const Failure& failure)
 {
-    return Failure{
-        QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), why.reason)};
+    const std::optional<Field> field = fieldOnLine(failure.line);
+    if (!field)
+        return failure;
+    return Failure{QStringLiteral("%1: %2").arg(nameOf(*field), failure.reason), failure.line};
 }
 
 } // namespace
 
-Result<SettingsPlace> placeToRead(const QString& path)
+CommandRead readForCommand(ProcessRunner& processes, const QString& path)
 {
-    const Result<SettingsPlace> place = settingsPlace(path);
-    if (!place.ok())
-        return cannotRead(path, place.failure());
-    return place;
+    CommandRead read;
+    ReadOptions options;
+    options.random = nullptr;
+    read.opened = openSettings(processes, path, read.fields, options);
+    return read;
 }
 
-OpenedSettings openSettings(ProcessRunner& processes, const SettingsPlace& place)
+QString unreadableMessage(const QString& path, const Failure& failure)
 {
-    OpenedSettings opened;
-    QByteArray bytes;
-    const Result<> source = readSettingsBytes(processes, place, bytes);
-    if (!source.ok() && bytes.isEmpty()) {
-        opened.failure = cannotRead(place.path, source.failure());
-        return opened;
-    }
-
-    ReadOptions options;
-    options.fieldApplied = [&opened](Field) { ++opened.settingsRead; };
-    const Result<> read = readSettings(bytes, opened.fields, options);
-    // A file that could not be read is the cause, whatever its lines lack.
-    if (!source.ok())
-        opened.failure = cannotRead(place.path, source.failure());
-    else if (!read.ok())
-        opened.failure = Failure{
-            QStringLiteral("line %1: %2").arg(read.failure().line).arg(read.failure().reason),
-            read.failure().line};
-    return opened;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (failure.line > 0)
+        return QStringLiteral("%1: line %2: %3").arg(shown).arg(failure.line).arg(failure.reason);
+    return cannotRead(shown, failure.reason);
 }
 
 Result<QByteArray> buildSettingsFile(const EditorFields& fields)
@@ -56,23 +44,23 @@ Result<QByteArray> buildSettingsFile(const EditorFields& fields)
     Result<QByteArray> built = writeSettings(fields);
     if (built.ok())
         return built;
-    const Failure& failure = built.failure();
-    const std::optional<Field> field = fieldOnLine(failure.line);
-    if (!field)
-        return failure;
-    return Failure{QStringLiteral("%1: %2").arg(nameOf(*field), failure.reason), failure.line};
+    return namedBySetting(built.failure());
+}
+
+Result<QByteArray> editSettingsFile(const QByteArray& whole, const EditorFields& fields,
+                                    const QList<Field>& settings)
+{
+    Result<QByteArray> edited = writeSettingsLines(whole, fields, settings);
+    if (edited.ok())
+        return edited;
+    return namedBySetting(edited.failure());
 }
 
 QStringList cautionsFor(const QByteArray& file)
 {
     QStringList lines;
-    for (const ShellCaution& caution : shellCautions(file)) {
-        // The window's text names the setting by its caption, which it starts with.
-        const QString caption = fieldCaption(caution.field);
-        lines << (caution.text.startsWith(caption)
-                      ? nameOf(caution.field) + caution.text.mid(caption.size())
-                      : QStringLiteral("%1: %2").arg(nameOf(caution.field), caution.text));
-    }
+    for (const BootCaution& caution : bootCautions(file))
+        lines << nameOf(caution.field) + QStringLiteral(": ") + cautionText(caution);
     return lines;
 }
 

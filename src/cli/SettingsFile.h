@@ -9,33 +9,36 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace useropts {
 
-// Which of the two path is, by its content; a failure says why it can be
-// neither ("cannot read a.img: it is named like a floppy image but is empty").
-Result<SettingsPlace> placeToRead(const QString& path);
-
-struct OpenedSettings
+// A settings file as the command reads it: as the window's Open does, but
+// with the computer name as the file holds it, for a name beginning with KZ
+// is drawn afresh only where the window shows it.
+struct CommandRead
 {
+    OpenedSettings opened;
     EditorFields fields;
-    int settingsRead = 0; // from line 4 on, in the order of the lines
-    // Why reading stopped early, as shown after the program's name:
-    // "line 13: the time-out ..." or "cannot read a.bat: it does not exist".
-    std::optional<Failure> failure;
 };
 
-// Reads as the window's Open does, computer name rule included, and only as
-// far as the last setting's line.
-OpenedSettings openSettings(ProcessRunner& processes, const SettingsPlace& place);
+CommandRead readForCommand(ProcessRunner& processes, const QString& path);
+
+// Why a file could not be read whole, as the command says it after its
+// name: "cannot read a.bat: it does not exist" or "site.img: line 2: the
+// file ends before line 2".
+QString unreadableMessage(const QString& path, const Failure& failure);
 
 // Builds the whole file as the window's Save does. A value the file cannot
 // hold fails, naming its setting by its name in the file.
 Result<QByteArray> buildSettingsFile(const EditorFields& fields);
 
-// The window's cautions for a file it would save, each naming its setting by
-// its name in the file: "USERNAME holds '>': when the floppy boots, ...".
+// The file read whole with the lines of the settings named written anew
+// from fields and every other byte kept; failures name their setting.
+Result<QByteArray> editSettingsFile(const QByteArray& whole, const EditorFields& fields,
+                                    const QList<Field>& settings);
+
+// The cautions for a file, what the boot will do with values that will not
+// work, each naming its setting by its name in the file: "USERNAME: holds
+// '>': when the floppy boots, ...".
 QStringList cautionsFor(const QByteArray& file);
 
 } // namespace useropts

@@ -72,7 +72,8 @@ Result<QByteArray> readFileStart(const QString& path, qint64 count)
     return bytes;
 }
 
-Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByteArray& bytes)
+Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByteArray& bytes,
+                      const ReadOn& readOn)
 {
     bytes.clear();
     QFile file;
@@ -99,6 +100,8 @@ Result<> readFileHead(const QString& path, int lineCount, qint64 maxBytes, QByte
         if (got < 0)
             return failWith(
                 QStringLiteral("reading it failed part way: %1").arg(file.errorString()));
+        if (start == 0 && readOn && !readOn(bytes, file.size()))
+            return {};
         if (got == 0)
             break; // the end of the file
         for (qsizetype i = start; i < bytes.size(); ++i) {

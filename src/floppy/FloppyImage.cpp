@@ -124,9 +124,15 @@ Result<bool> isFloppyImage(const QString& path)
     const Result<QByteArray> start = readFileStart(path, 512);
     if (!start.ok())
         return namedLikeImage ? Result<bool>(start.failure()) : Result<bool>(false);
-    const Result<bool> fat = holdsFatFileSystem(start.value(), info.size());
-    if (fat.ok() && !fat.value() && namedLikeImage) {
-        return Failure{start.value().isEmpty()
+    return isFloppyImage(path, start.value(), info.size());
+}
+
+Result<bool> isFloppyImage(const QString& path, QByteArrayView firstBytes, qint64 size)
+{
+    const Result<bool> fat =
+        holdsFatFileSystem(firstBytes.first(qMin<qsizetype>(firstBytes.size(), 512)), size);
+    if (fat.ok() && !fat.value() && namedLikeFloppyImage(path)) {
+        return Failure{firstBytes.isEmpty()
                            ? QStringLiteral("it is named like a floppy image but is empty")
                            : QStringLiteral("it is named like a floppy image but holds no FAT "
                                             "file system")};

@@ -24,6 +24,10 @@ Result<bool> holdsFatFileSystem(QByteArrayView bootSector, qint64 fileSize);
 // than a settings file that fails on its first line.
 Result<bool> isFloppyImage(const QString& path);
 
+// The same for a file that has been opened already: its first bytes (at
+// least its first 512, or all of a shorter file) and its size.
+Result<bool> isFloppyImage(const QString& path, QByteArrayView firstBytes, qint64 size);
+
 // Whether the name ends in one of the suffixes of floppy images (.img,
 // .ima, .vfd, .flp), whatever the file holds.
 bool namedLikeFloppyImage(const QString& path);

@@ -7,6 +7,14 @@
 
 namespace useropts {
 
+namespace {
+
+// Far beyond any settings file kept whole, lines after the last setting's
+// and all.
+constexpr qint64 kMaxWholeFileBytes = 256 * 1024 * 1024;
+
+} // namespace
+
 Result<SettingsPlace> settingsPlace(const QString& path)
 {
     const Result<bool> image = isFloppyImage(path);
@@ -15,16 +23,55 @@ Result<SettingsPlace> settingsPlace(const QString& path)
     return SettingsPlace{path, image.value()};
 }
 
-Result<> readSettingsBytes(ProcessRunner& processes, const SettingsPlace& place, QByteArray& bytes)
+OpenedSettings openSettings(ProcessRunner& processes, const QString& path, EditorFields& fields,
+                            const ReadOptions& options)
 {
-    bytes.clear();
-    if (!place.image)
-        return readFileHead(place.path, kLineCount, kMaxSettingsBytes, bytes);
-    const Result<QByteArray> inside = readSettingsFromImage(processes, place.path);
-    if (!inside.ok())
-        return inside.failure();
-    bytes = inside.value();
-    return {};
+    OpenedSettings opened;
+    opened.place.path = path;
+    // An image is known by what it holds, whatever its name: told from the
+    // first bytes the reading of the lines brings anyway.
+    std::optional<Failure> notAnImage;
+    Result<> source = readFileHead(path, kLineCount, kMaxSettingsBytes, opened.bytes,
+                                   [&](QByteArrayView first, qint64 size) {
+                                       const Result<bool> image = isFloppyImage(path, first, size);
+                                       if (!image.ok())
+                                           notAnImage = image.failure();
+                                       opened.place.image = image.ok() && image.value();
+                                       return image.ok() && !image.value();
+                                   });
+    if (notAnImage) {
+        source = *notAnImage;
+        opened.bytes.clear();
+    } else if (source.ok() && opened.place.image) {
+        const Result<QByteArray> inside = readSettingsFromImage(processes, path);
+        opened.bytes = inside.ok() ? inside.value() : QByteArray();
+        if (!inside.ok())
+            source = inside.failure();
+    }
+
+    ReadOptions counting = options;
+    counting.fieldApplied = [&](Field field) {
+        ++opened.settingsRead;
+        if (options.fieldApplied)
+            options.fieldApplied(field);
+    };
+    const Result<> read = readSettings(opened.bytes, fields, counting);
+    if (!source.ok())
+        opened.failure = source.failure();
+    else if (!read.ok())
+        opened.failure = read.failure();
+    return opened;
+}
+
+Result<QByteArray> readWholeSettingsFile(ProcessRunner& processes, const SettingsPlace& place)
+{
+    if (place.image)
+        return readSettingsFromImage(processes, place.path);
+    const Result<QByteArray> bytes = readFileStart(place.path, kMaxWholeFileBytes + 1);
+    if (bytes.ok() && bytes.value().size() > kMaxWholeFileBytes)
+        return Failure{QStringLiteral("it is larger than %1 MB, far larger than a settings file")
+                           .arg(kMaxWholeFileBytes / (1024 * 1024))};
+    return bytes;
 }
 
 Result<> writeSettingsBytes(ProcessRunner& processes, const SettingsPlace& place,

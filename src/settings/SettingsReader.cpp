@@ -70,7 +70,9 @@ Result<> applyLine(const SettingRow& format, const QByteArray& line, EditorField
         break;
     }
     case ValueForm::ComputerName:
-        fields.text(format.field) = applyComputerNameRule(Charset::decode(value), options.random);
+        fields.text(format.field) =
+            options.random ? applyComputerNameRule(Charset::decode(value), options.random)
+                           : Charset::decode(value);
         break;
     case ValueForm::ZeroOne:
         fields.choice(format.field) = value == "1" ? 1 : 0;

@@ -13,6 +13,8 @@ namespace useropts {
 
 struct ReadOptions
 {
+    // The source of the fresh name that stands for one beginning with KZ, as
+    // the window's Open shows it; none keeps the name as the file holds it.
     UnitRandom random = timeSeededUnitRandom;
     // Called right after each field has been set, in line order, so that a
     // caller can show it at once (the DHCP choice governs later fields).

@@ -109,7 +109,61 @@ Result<> appendValue(const SettingRow& format, const EditorFields& fields, QByte
     return {};
 }
 
+// Where each line of a file begins and where its text and its line end end.
+struct LineSpan
+{
+    qsizetype start;
+    qsizetype textEnd;
+    qsizetype end;
+};
+
+QList<LineSpan> lineSpans(const QByteArray& file, int count)
+{
+    QList<LineSpan> spans;
+    for (qsizetype at = 0; at < file.size() && spans.size() < count;) {
+        const qsizetype cr = file.indexOf('\r', at);
+        const qsizetype textEnd = cr < 0 ? file.size() : cr;
+        qsizetype end = cr < 0 ? file.size() : cr + 1;
+        if (end < file.size() && cr >= 0 && file[end] == '\n')
+            ++end;
+        spans.append({at, textEnd, end});
+        at = end;
+    }
+    return spans;
+}
+
 } // namespace
+
+Result<QByteArray> writeSettingsLines(const QByteArray& file, const EditorFields& fields,
+                                      const QList<Field>& settings)
+{
+    // Nothing is written that a save of the whole file would refuse.
+    if (Result<QByteArray> whole = writeSettings(fields); !whole.ok())
+        return whole.failure();
+    const QList<LineSpan> spans = lineSpans(file, kLineCount);
+    if (spans.size() < kLineCount)
+        return Failure{QStringLiteral("the file ends before line %1").arg(spans.size() + 1),
+                       int(spans.size()) + 1};
+    QByteArray out;
+    out.reserve(file.size() + 64);
+    qsizetype copied = 0;
+    for (const SettingRow& row : kSettings) {
+        if (!settings.contains(row.field))
+            continue;
+        const LineSpan& span = spans[row.line - 1];
+        out += file.mid(copied, span.start + row.prefixLength() - copied);
+        if (Result<> written = appendValue(row, fields, out); !written.ok())
+            return written.failure();
+        copied = span.textEnd;
+    }
+    out += file.mid(copied);
+    if (lineSpans(out, kLineCount).last().end > kMaxSettingsBytes + 2) {
+        return Failure{QStringLiteral("the file would be larger than the %1 MB that are read of it "
+                                      "again")
+                           .arg(kMaxSettingsBytes / (1024 * 1024))};
+    }
+    return out;
+}
 
 Result<QByteArray> writeSettings(const EditorFields& fields)
 {

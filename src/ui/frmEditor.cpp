@@ -3,11 +3,11 @@
 #include "common/Messages.h"
 #include "floppy/FloppyImage.h"
 #include "floppy/SettingsPlace.h"
+#include "settings/BootCautions.h"
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
-#include "settings/ShellCaution.h"
 #include "ui/KeyboardHelp.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -148,36 +148,19 @@ void frmEditor::cmdOpen_Click()
 
 void frmEditor::ReadSettings(const QString& path)
 {
-    // Only as far as the last setting: whatever follows, however large, is
-    // never read.
-    QByteArray bytes;
-    const Result<> head = readSettingsSource(path, bytes);
-
     // Each field shows its value as soon as its line is read, so the DHCP
     // choice has set the address fields before they are filled.
     EditorFields values = fields();
     ReadOptions options;
     options.random = m_random;
     options.fieldApplied = [this, &values](Field field) { applyField(field, values); };
-    const Result<> read = readSettings(bytes, values, options);
-
-    // A file that could not be read is the cause, whatever its lines lack.
-    const Result<>& outcome = head.ok() ? read : head;
-    if (!outcome.ok()) {
+    const OpenedSettings opened = openSettings(m_platform.processes(), path, values, options);
+    m_imageFile = opened.place.image ? path : QString();
+    if (opened.failure) {
         showWarning(QStringLiteral("Error Reading USEROPTS.BAT"),
                     readWarningText(shownSettingsFile(path)) + kParagraphBreak +
-                        outcome.failure().sentence());
+                        opened.failure->sentence());
     }
-}
-
-Result<> frmEditor::readSettingsSource(const QString& path, QByteArray& bytes)
-{
-    // A floppy image is known by what it holds, whatever its name.
-    const Result<SettingsPlace> place = settingsPlace(path);
-    m_imageFile = place.ok() && place.value().image ? path : QString();
-    if (!place.ok())
-        return place.failure();
-    return readSettingsBytes(m_platform.processes(), place.value(), bytes);
 }
 
 QString frmEditor::shownSettingsFile(const QString& path) const
@@ -209,8 +192,8 @@ void frmEditor::cmdSave_Click()
     // What the boot menu reads whole, the DOS shell may cut when it runs the
     // file: the bytes stay as written, and the user is told below.
     QStringList cautions;
-    for (const ShellCaution& caution : shellCautions(writeSettings(fields()).value()))
-        cautions << caution.text;
+    for (const BootCaution& caution : bootCautions(writeSettings(fields()).value()))
+        cautions << fieldCaption(caution.field) + u' ' + cautionText(caution);
     if (!cautions.isEmpty())
         saved.text += kParagraphBreak + cautions.join(u'\r');
     saved.icon = MessageIcon::Information;

@@ -72,8 +72,6 @@ class frmEditor : public QWidget
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The bytes of a settings file, or of the one inside a floppy image.
-    Result<> readSettingsSource(const QString& path, QByteArray& bytes);
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
     void showWarning(const QString& title, const QString& text);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -128,8 +129,8 @@ class TestCommand : public QObject
         QTest::newRow("unknown command") << QStringList{"frob"} << "there is no command 'frob'";
         QTest::newRow("unknown option")
             << QStringList{"show", "--all", "a.bat"} << "there is no option --all";
-        QTest::newRow("option of another command")
-            << QStringList{"set", "--json", "a.bat", "CD=1"} << "--json is an option of show only";
+        QTest::newRow("option of another command") << QStringList{"set", "--json", "a.bat", "CD=1"}
+                                                   << "--json is an option of show and check only";
         QTest::newRow("unknown name")
             << QStringList{"set", "a.bat", "COLOUR=red"} << "there is no setting named 'COLOUR'";
         QTest::newRow("no equals sign")
@@ -226,10 +227,10 @@ class TestCommand : public QObject
         for (const QString command : {"show", "set"}) {
             QTest::addRow("%s, time-out too large", qPrintable(command))
                 << command << hugeTimeOut << 9
-                << "useropts: line 13: the time-out on line 13 is a number too large to "
+                << "useropts: a.bat: line 13: the time-out on line 13 is a number too large to "
                    "represent\n";
             QTest::addRow("%s, cut short", qPrintable(command))
-                << command << cut << 2 << "useropts: line 6: the file ends before line 6\n";
+                << command << cut << 2 << "useropts: a.bat: line 6: the file ends before line 6\n";
             QTest::addRow("%s, missing", qPrintable(command))
                 << command << QByteArray() << 0
                 << "useropts: cannot read a.bat: it does not exist\n";
@@ -274,7 +275,7 @@ class TestCommand : public QObject
                  "REDIRECTOR=FULL", "NETCARD=NE2000 Novell", "PASSWORD=s3cret"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.isEmpty());
-        QVERIFY2(r.err.startsWith("useropts: USERNAME holds '>': when the floppy boots,"),
+        QVERIFY2(r.err.startsWith("useropts: USERNAME: holds '>': when the floppy boots,"),
                  r.err.constData());
 
         EditorFields expected = opened(before);
@@ -395,7 +396,7 @@ class TestCommand : public QObject
         const Run r = run({"batch", "t.bat", "t.csv", "out"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, "4 written to out\n");
-        QVERIFY2(r.err.startsWith("useropts: row 5: USERNAME holds '>':"), r.err.constData());
+        QVERIFY2(r.err.startsWith("useropts: row 5: USERNAME: holds '>':"), r.err.constData());
         QCOMPARE(r.err.count('\n'), 1);
 
         const QStringList folders =
@@ -442,38 +443,46 @@ class TestCommand : public QObject
         row("not UTF-8", "OUTPUT,USERNAME\na,\xE9t\xE9\n",
             "row 2, column USERNAME: the cell is not UTF-8");
         // Every output is decided before anything is written.
-        row("same output", "OUTPUT\na\nb\n./a\n",
+        row("same output", "OUTPUT,#ROOM\na,\nb,\n./a,\n",
             "row 4, column OUTPUT: row 2 writes out/a already");
-        row("same output but for letter case", "WKSTN\nPC01\npc01\n",
-            "row 3, column WKSTN: row 2 writes out/PC01/USEROPTS.BAT already, and "
-            "out/pc01/USEROPTS.BAT is the same file on FAT sticks and SMB shares");
-        row("an output where another needs a folder", "OUTPUT\nx\nX/y\n",
+        row("same output but for letter case", "OUTPUT,WKSTN\nPC01,A\npc01,B\n",
+            "row 3, column OUTPUT: row 2 writes out/PC01 already, and out/pc01 is the same file "
+            "on FAT sticks and SMB shares");
+        // Two machines on one network.
+        row("same computer name", "WKSTN,#ROOM\nPC01,1\npc01,2\n",
+            "row 3, column WKSTN: row 2 gives the computer name pc01 already (letter case "
+            "aside); two machines cannot share a name on one network");
+        row("same static address",
+            "OUTPUT,WKSTN,DISABLEDHCP,IPADDRESS0\na,A,1,10.0.0.5\nb,B,0,10.0.0.5\nc,C,1,10.0.0.5\n",
+            "row 4, column IPADDRESS0: row 2 gives the address 10.0.0.5 already; two machines "
+            "cannot share an address on one network");
+        row("an output where another needs a folder", "OUTPUT,#\nx,\nX/y,\n",
             "row 3, column OUTPUT: row 2 writes the file out/x, where this row needs a folder");
-        row("a folder of a later output", "OUTPUT\nx/y\nx\n",
+        row("a folder of a later output", "OUTPUT,#\nx/y,\nx,\n",
             "row 3, column OUTPUT: row 2 writes out/x/y, so out/x must be a folder");
-        row("control character", "OUTPUT\n\"a\x1b[2Jb\"\n",
+        row("control character", "OUTPUT,#\n\"a\x1b[2Jb\",\n",
             "row 2, column OUTPUT: the output 'a\\x1b[2Jb' cannot be made: it holds the control "
             "character \\x1b");
-        row("character FAT cannot hold", "OUTPUT\nPC:1\n",
+        row("character FAT cannot hold", "OUTPUT,#\nPC:1,\n",
             "row 2, column OUTPUT: the output 'PC:1' cannot be made: it holds ':'");
-        row("name too long", "OUTPUT\n" + QByteArray(300, 'n') + "\n",
+        row("name too long", "OUTPUT,#\n" + QByteArray(300, 'n') + ",\n",
             "row 2, column OUTPUT: the output '" + QString(300, 'n') + "' cannot be made: '" +
                 QString(40, 'n') + "...' is 300 bytes long, longer than the 255");
-        row("output exists", "OUTPUT\nb\nold.bat\n",
+        row("output exists", "OUTPUT,#\nb,\nold.bat,\n",
             "row 3, column OUTPUT: out/old.bat exists already");
-        row("output outside", "OUTPUT\nb\nx/../../c\n",
+        row("output outside", "OUTPUT,#\nb,\nx/../../c,\n",
             "row 3, column OUTPUT: the output 'x/../../c' would not be inside");
         // Links are the user's to remove, never written through.
-        row("output is a link", "OUTPUT\nlink.bat\n",
+        row("output is a link", "OUTPUT,#\nlink.bat,\n",
             "row 2, column OUTPUT: out/link.bat is a symbolic link, and nothing is written "
             "through links",
             true);
-        row("linked folder on the way", "OUTPUT\nlinked/USEROPTS.BAT\n",
+        row("linked folder on the way", "OUTPUT,#\nlinked/USEROPTS.BAT,\n",
             "row 2, column OUTPUT: out/linked is a symbolic link", true);
         // Files are known by what they are, not by their names.
-        row("template under another name", "OUTPUT\ntemplate.bat\n",
+        row("template under another name", "OUTPUT,#\ntemplate.bat,\n",
             "row 2, column OUTPUT: out/template.bat is the template", true);
-        row("one file under two rows' names", "OUTPUT\nold.bat\nold-too.bat\n",
+        row("one file under two rows' names", "OUTPUT,#\nold.bat,\nold-too.bat,\n",
             "row 3, column OUTPUT: row 2 writes the same file already, under another of its "
             "names",
             true);
@@ -484,7 +493,7 @@ class TestCommand : public QObject
         QFETCH(QByteArray, table);
         QFETCH(bool, force);
         QFETCH(QString, message);
-        store(pathOf("t.bat"), fileOf(baseFields()));
+        store(pathOf("t.bat"), fileOf(defaultSettings())); // each row its own KZ name
         store(pathOf("t.csv"), table);
         QVERIFY(QDir().mkpath(pathOf("out")) && QDir().mkpath(pathOf("elsewhere")));
         store(pathOf("out/old.bat"), "old");
@@ -504,7 +513,7 @@ class TestCommand : public QObject
         QCOMPARE(QDir(pathOf("out")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden),
                  before);
         QCOMPARE(contents(pathOf("out/old.bat")), "old");
-        QCOMPARE(contents(pathOf("t.bat")), fileOf(baseFields()));
+        QCOMPARE(contents(pathOf("t.bat")), fileOf(defaultSettings()));
         QVERIFY(QDir(pathOf("elsewhere")).isEmpty());
     }
 
@@ -543,9 +552,9 @@ class TestCommand : public QObject
     // report that cannot be given is a failure.
     void batchOutputsKeepTheTemplatesAccess()
     {
-        store(pathOf("t.bat"), fileOf(baseFields()));
+        store(pathOf("t.bat"), fileOf(defaultSettings()));
         QVERIFY(QFile::setPermissions(pathOf("t.bat"), QFile::ReadOwner | QFile::WriteOwner));
-        store(pathOf("t.csv"), "OUTPUT\na.bat\nb.bat\n");
+        store(pathOf("t.csv"), "OUTPUT;CD\na.bat;0\nb.bat;1\n");
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
         process.setStandardOutputFile("/dev/full");
@@ -576,7 +585,7 @@ class TestCommand : public QObject
             QStandardPaths::findExecutable("mkfs.fat").isEmpty())
             QSKIP("mtools and dosfstools are needed to make test images.");
         const QString templ = makeImage("t.img", fileOf(baseFields()));
-        store(pathOf("t.csv"), "WKSTN\nPC1\nPC2\n");
+        store(pathOf("t.csv"), "WKSTN\tUDMA\nPC1\t0\nPC2\t1\n");
         // An mcopy that stops when it would write into an image, until killed.
         QVERIFY(QDir().mkpath(pathOf("bin")) && QDir().mkpath(pathOf("tmp")));
         store(pathOf("bin/mcopy"),
@@ -621,10 +630,10 @@ class TestCommand : public QObject
         if (mount("tmpfs", qPrintable(small), "tmpfs", 0, "size=64k") != 0)
             QSKIP("No tmpfs can be mounted here.");
         const auto unmount = qScopeGuard([&] { umount2(qPrintable(small), MNT_DETACH); });
-        store(pathOf("t.bat"), fileOf(baseFields()));
-        QByteArray table = "OUTPUT\n";
+        store(pathOf("t.bat"), fileOf(defaultSettings()));
+        QByteArray table = "OUTPUT,#\n";
         for (int i = 0; i < 40; ++i)
-            table += QByteArray::number(i) + ".bat\n";
+            table += QByteArray::number(i) + ".bat,\n";
         store(pathOf("t.csv"), table);
         const Run r = run({"batch", "t.bat", "t.csv", "small"});
         QCOMPARE(r.exitCode, 1);
@@ -667,6 +676,282 @@ class TestCommand : public QObject
         const Run r = run({"show", "a\x1b[2J.bat"});
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.err, "useropts: cannot read a\\x1b[2J.bat: it does not exist\n");
+    }
+
+    // What will not work when the floppy boots, for a room of files.
+    void checkTellsWhatWillNotWork()
+    {
+        EditorFields odd = baseFields();
+        odd.text(Field::ComputerName) = "ROOM-12-PC-00042";
+        odd.text(Field::TimeOut) = "ten";
+        store(pathOf("odd.bat"), fileOf(odd));
+        store(pathOf("sound.bat"), fileOf(baseFields()));
+        QByteArray cut = fileOf(baseFields());
+        store(pathOf("cut.bat"), cut.left(cut.indexOf("Set USERNAME")));
+
+        const Run sound = run({"check", "sound.bat"});
+        QCOMPARE(sound.exitCode, 0);
+        QVERIFY(sound.out.isEmpty() && sound.err.isEmpty());
+        const Run two = run({"check", "sound.bat", "odd.bat"});
+        QCOMPARE(two.exitCode, 1);
+        QCOMPARE(two.out, "odd.bat: TIMEOUT: is 'ten', not a whole number of seconds written "
+                          "plainly: when the floppy boots, the boot menu reads it as 0, so the "
+                          "menu will not wait\n"
+                          "odd.bat: WKSTN: is 16 characters long: when the floppy boots, the DOS "
+                          "network client takes names of at most 15, so the floppy cannot log on "
+                          "with it\n");
+        const Run unread = run({"check", "cut.bat"});
+        QCOMPARE(unread.exitCode, 1);
+        QCOMPARE(unread.err, "useropts: cut.bat: line 6: the file ends before line 6\n");
+        const Run json = run({"check", "--json", "odd.bat", "sound.bat"});
+        QCOMPARE(json.exitCode, 1);
+        const QJsonArray files = QJsonDocument::fromJson(json.out).array();
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(files[0].toObject()["path"].toString(), "odd.bat");
+        QCOMPARE(files[0].toObject()["cautions"].toArray()[1].toObject()["name"].toString(),
+                 "WKSTN");
+        QCOMPARE(files[1].toObject()["cautions"].toArray().size(), 0);
+        QCOMPARE(run({"check"}).exitCode, 2);
+    }
+
+    // With --strict a caution is a refusal: nothing is written anywhere.
+    void strictRefusesEveryCaution_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("set") << QStringList{"set", "--strict", "a.bat", "USERNAME=x>y"}
+                             << "useropts: USERNAME: holds '>'";
+        QTest::newRow("new") << QStringList{"new", "--strict", "--force", "a.bat", "TIMEOUT=ten"}
+                             << "useropts: TIMEOUT: is 'ten'";
+        QTest::newRow("batch") << QStringList{"batch", "--strict", "a.bat", "t.csv", "out"}
+                               << "useropts: row 3: WORKGROUP: holds a blank";
+        QTest::newRow("apply") << QStringList{"apply", "--strict", "t.csv"}
+                               << "useropts: row 3: WORKGROUP: holds a blank";
+    }
+
+    void strictRefusesEveryCaution()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const QByteArray file = fileOf(baseFields());
+        store(pathOf("a.bat"), file);
+        store(pathOf("b.bat"), file);
+        store(pathOf("t.csv"), arguments.first() == "apply"
+                                   ? "PATH,WORKGROUP\na.bat,LAB\nb.bat,MY LAB\n"
+                                   : "OUTPUT,WKSTN,WORKGROUP\nx.bat,A,LAB\ny.bat,B,MY LAB\n");
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(message.toUtf8()), r.err.constData());
+        QCOMPARE(contents(pathOf("a.bat")), file);
+        QCOMPARE(contents(pathOf("b.bat")), file);
+        QVERIFY(!QFile::exists(pathOf("out")));
+    }
+
+    // Tables as spreadsheets save them: the separator from the first row,
+    // the Windows code page on request, note columns and empty ones left out.
+    void tablesAsSpreadsheetsSaveThem_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("refusal"); // empty: read, giving USERNAME "Jos\u00e9"
+        const auto row = [](const char* name, const QByteArray& table, const QString& refusal = {},
+                            const QStringList& options = {}) {
+            QTest::newRow(name) << table << options << refusal;
+        };
+        row("semicolons, byte-order mark",
+            "\xEF\xBB\xBFOUTPUT;USERNAME\r\na.bat;\"Jos\xC3\xA9\"\r\n");
+        row("tabs", "OUTPUT\tUSERNAME\na.bat\tJos\xC3\xA9\n");
+        row("Windows code page", "OUTPUT;USERNAME\r\na.bat;Jos\xE9\r\n", {},
+            {"--encoding", "windows-1252"});
+        row("Windows code page unannounced", "OUTPUT;USERNAME\r\na.bat;Jos\xE9\r\n",
+            "useropts: row 2, column USERNAME: the cell is not UTF-8 text (save the table as CSV "
+            "in UTF-8, or give --encoding windows-1252)");
+        row("notes, blanks and empty columns",
+            "#ROOM, OUTPUT , username ,#NOTES,,\n4.12,a.bat,Jos\xC3\xA9,by the door,,\n");
+        row("no separator", "OUTPUT\na.bat\n",
+            "useropts: row 1: no comma, semicolon or tab stands between its names");
+        row("two separators", "OUTPUT,USERNAME;CD\na.bat,x;0\n",
+            "useropts: row 1: more than one of a comma, a semicolon and a tab stands between its "
+            "names");
+        row("data under no name", "OUTPUT,USERNAME,,CD\na.bat,x,,0\nb.bat,y,z,0\n",
+            "useropts: row 1: column 3 (C) has no name, but row 3 holds data in it");
+        row("unknown name", "OUTPUT,ROOM\na.bat,4\n",
+            "useropts: row 1, column ROOM: there is no setting named 'ROOM', nor is it OUTPUT (a "
+            "note column's name begins with #)");
+    }
+
+    void tablesAsSpreadsheetsSaveThem()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, options);
+        QFETCH(QString, refusal);
+        store(pathOf("t.bat"), fileOf(defaultSettings()));
+        store(pathOf("t.csv"), table);
+        const Run r = run(QStringList{"batch", "t.bat", "t.csv", "out"} + options);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.startsWith(refusal.toUtf8()), r.err.constData());
+            QVERIFY(!QFile::exists(pathOf("out")));
+            return;
+        }
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(opened(contents(pathOf("out/a.bat"))).text(Field::UserName),
+                 QString::fromUtf8("José"));
+    }
+
+    // show prints what the file holds, a name beginning with KZ included, and
+    // with names only those values.
+    void showNamedValues()
+    {
+        QByteArray file = fileOf(defaultSettings()); // KZ123456
+        file.replace("rem TIMEOUT=20", "rem TIMEOUT=015");
+        store(pathOf("a.bat"), file);
+        QVERIFY(run({"show", "a.bat"}).out.contains("\nWKSTN=KZ123456\n"));
+        const Run named = run({"show", "a.bat", "wkstn", "TIMEOUT", "USERNAME"});
+        QCOMPARE(named.exitCode, 0);
+        QCOMPARE(named.out, "KZ123456\n15\nKestrune\n");
+        const QJsonObject json =
+            QJsonDocument::fromJson(run({"show", "--json", "a.bat", "CD", "WKSTN"}).out).object();
+        QCOMPARE(json.keys(), (QStringList{"CD", "WKSTN"}));
+        QCOMPARE(json["WKSTN"].toString(), "KZ123456");
+        QCOMPARE(run({"show", "a.bat", "COLOUR"}).exitCode, 2);
+    }
+
+    // set rewrites the lines it names and keeps every other byte.
+    void setChangesOnlyWhatItNames()
+    {
+        QByteArray before = fileOf(defaultSettings());
+        before.replace("@echo off", "@ECHO OFF & rem ours");
+        before.replace("rem TIMEOUT=20", "rem TIMEOUT=015");
+        before.replace("\r\n", "\r");
+        before += "rem a 24th line\rcall more.bat";
+        store(pathOf("a.bat"), before);
+        const Run r = run({"set", "a.bat", "USERNAME=jdoe", "DNS=10.0.0.2"});
+        QCOMPARE(r.exitCode, 0);
+        QByteArray expected = before;
+        expected.replace("Set USERNAME=Kestrune\r", "Set USERNAME=jdoe\r");
+        expected.replace("Set DNS=192 168 1 1\r", "Set DNS=10 0 0 2\r");
+        QCOMPARE(contents(pathOf("a.bat")), expected);
+    }
+
+    // export and apply: a table of a room's files and images, applied back,
+    // changes nothing; one cell changed changes that line of that file alone.
+    void exportAndApply_data()
+    {
+        QTest::addColumn<bool>("images");
+        QTest::newRow("files") << false;
+        QTest::newRow("images") << true;
+    }
+
+    void exportAndApply()
+    {
+        QFETCH(bool, images);
+        if (images && QStandardPaths::findExecutable("mkfs.fat").isEmpty())
+            QSKIP("mtools and dosfstools are needed to make test images.");
+        QStringList names;
+        QHash<QString, QByteArray> before;
+        for (const QString computer : {"PC1", "PC2", "PC3"}) {
+            EditorFields fields = baseFields();
+            fields.text(Field::ComputerName) = computer;
+            fields.text(Field::LogonScript) = "CALL \"X, Y\".BAT";
+            const QString name = computer + (images ? ".img" : ".bat");
+            if (images)
+                makeImage(name, fileOf(fields));
+            else
+                store(pathOf(name), fileOf(fields));
+            names << name;
+            before.insert(name, contents(pathOf(name)));
+        }
+        const Run exported = run(QStringList{"export"} + names);
+        QCOMPARE(exported.exitCode, 0);
+        QVERIFY(exported.out.startsWith("PATH,NETCARD,WORKGROUP,USERNAME,PASSWORD,"));
+        QVERIFY(exported.out.contains("\r\nPC2" + QByteArray(images ? ".img" : ".bat") +
+                                      ",EL3C574,WORKGROUP,Kestrune,quill,0,"));
+        QVERIFY(exported.out.contains(",\"CALL \"\"X, Y\"\".BAT\","));
+        QVERIFY(QDir().mkpath(pathOf("tables")));
+        store(pathOf("tables/room.csv"), exported.out);
+
+        // Paths are the table folder's: the files lie one up.
+        QByteArray table = exported.out;
+        table.replace("\r\nPC", "\r\n../PC");
+        store(pathOf("tables/room.csv"), table);
+        const Run same = run({"apply", "tables/room.csv"});
+        QCOMPARE(same.exitCode, 0);
+        QCOMPARE(same.out, "0 changed, 3 as they were\n");
+        for (const QString& name : names)
+            QCOMPARE(contents(pathOf(name)), before[name]);
+
+        table.replace(",Kestrune,quill,0,192.168.1.123,", ",Kestrune,quill,1,10.0.0.9,");
+        table.replace("../PC2" + QByteArray(images ? ".img" : ".bat") +
+                          ",EL3C574,WORKGROUP,Kestrune",
+                      "../PC2" + QByteArray(images ? ".img" : ".bat") + ",EL3C574,WORKGROUP,jdoe");
+        table.replace(",1,10.0.0.9,", ",0,192.168.1.123,");
+        store(pathOf("tables/room.csv"), table);
+        const Run dry = run({"apply", "--dry-run", "tables/room.csv"});
+        QCOMPARE(dry.exitCode, 0);
+        QCOMPARE(dry.out,
+                 QString("../PC1%1: nothing changes\n../PC2%1: USERNAME\n../PC3%1: nothing "
+                         "changes\n")
+                     .arg(images ? ".img" : ".bat")
+                     .toUtf8());
+        for (const QString& name : names)
+            QCOMPARE(contents(pathOf(name)), before[name]);
+
+        const Run applied = run({"apply", "tables/room.csv"});
+        QCOMPARE(applied.exitCode, 0);
+        QCOMPARE(applied.out, "1 changed, 2 as they were\n");
+        for (const QString& name : names) {
+            const QByteArray settings =
+                images ? settingsInImage(pathOf(name)) : contents(pathOf(name));
+            if (name.startsWith("PC2"))
+                QVERIFY(settings.contains("\r\nSet USERNAME=jdoe\r\n"));
+            else
+                QCOMPARE(contents(pathOf(name)), before[name]);
+        }
+    }
+
+    // A bad row anywhere writes nothing anywhere.
+    void applyWithABadRowWritesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("bad value") << QByteArray("PATH,USERNAME,CD\na.bat,x,1\nb.bat,y,yes\n")
+                                   << "useropts: row 3, column CD: CD takes 0 or 1, not 'yes'";
+        QTest::newRow("missing file") << QByteArray("PATH,USERNAME\na.bat,x\nc.bat,y\n")
+                                      << "useropts: row 3, column PATH: cannot read c.bat: it "
+                                         "does not exist";
+        QTest::newRow("same file twice") << QByteArray("PATH,USERNAME\na.bat,x\n./a.bat,y\n")
+                                         << "useropts: row 3, column PATH: row 2 names the same "
+                                            "file already";
+        QTest::newRow("no PATH column")
+            << QByteArray("USERNAME,CD\nx,1\n") << "useropts: row 1: no column is named PATH";
+    }
+
+    void applyWithABadRowWritesNothing()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(QString, message);
+        const QByteArray file = fileOf(baseFields());
+        store(pathOf("a.bat"), file);
+        store(pathOf("b.bat"), file);
+        store(pathOf("t.csv"), table);
+        const Run r = run({"apply", "t.csv"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(message.toUtf8()), r.err.constData());
+        QVERIFY(r.err.endsWith("useropts: nothing was written\n"));
+        QCOMPARE(contents(pathOf("a.bat")), file);
+        QCOMPARE(contents(pathOf("b.bat")), file);
+    }
+
+    // --dry-run says what each output would be and writes none.
+    void batchDryRunWritesNothing()
+    {
+        store(pathOf("t.bat"), fileOf(baseFields()));
+        store(pathOf("t.csv"), "OUTPUT,WKSTN,USERNAME\na.bat,PC1,jdoe\nb.bat,PC2,Kestrune\n");
+        const Run r = run({"batch", "--dry-run", "t.bat", "t.csv", "out"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, "out/a.bat: USERNAME, WKSTN\nout/b.bat: WKSTN\n");
+        QVERIFY(!QFile::exists(pathOf("out")));
     }
 };
 

@@ -3,7 +3,6 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
-#include "settings/ShellCaution.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -106,7 +105,6 @@ class TestSettingsFile : public QObject
     void cardCode();
     void writeFailures_data();
     void writeFailures();
-    void cautionsForWhatTheShellCuts();
 };
 
 void TestSettingsFile::defaultsWriteTheExpectedFile()
@@ -481,28 +479,6 @@ void TestSettingsFile::writeFailures()
     QVERIFY(!out.ok());
     QCOMPARE(out.failure().line, line);
     QVERIFY2(out.failure().reason.contains(mentions), qPrintable(out.failure().reason));
-}
-
-void TestSettingsFile::cautionsForWhatTheShellCuts()
-{
-    QVERIFY(shellCautions(writeSettings(defaultSettings()).value()).isEmpty());
-
-    EditorFields f = defaultSettings();
-    f.text(Field::NetCard) = "EL3>X - a card"; // a rem line: the shell still redirects
-    f.text(Field::UserName) = "x>y";
-    f.text(Field::Password) = "a>b%"; // a label: the shell skips it
-    f.text(Field::IpAddress) = "10.0.0.1<in";
-    f.text(Field::LogonScript) = "50%off|more"; // one caution, for the first
-    f.text(Field::TimeOut) = "20%";             // a rem line: no variables there
-    f.text(Field::ComputerName) = "p|q";
-    const Result<QByteArray> file = writeSettings(f);
-    QStringList seen;
-    for (const ShellCaution& caution : shellCautions(file.value()))
-        seen << QString::fromLatin1(settingName(caution.field).data()).section(u'=', 0, 0) +
-                    QString(caution.character);
-    QCOMPARE(seen, (QStringList{"NETCARD>", "USERNAME>", "IPADDRESS0<", "LOGONSCRIPT%", "WKSTN|"}));
-    QVERIFY(shellCautions(file.value())[1].text.startsWith("Username holds '>': when the floppy "
-                                                           "boots, the DOS shell cuts the value"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
