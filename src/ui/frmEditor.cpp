@@ -104,6 +104,8 @@ void frmEditor::Form_Load(const QString& file)
     m_controls.lblVersion->setText(QStringLiteral("Editor Version ") + programVersion());
     show();
     ReadCardData();
+    if (!isVisible()) // closed while the card list downloaded
+        return;
     if (file.isEmpty()) {
         cmdOpen_Click();
     } else {

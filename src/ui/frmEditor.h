@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cards/CardFile.h"
+#include "cards/HttpDownload.h"
 #include "common/Result.h"
 #include "settings/ComputerName.h"
 #include "settings/EditorFields.h"
@@ -14,6 +15,7 @@
 #include <optional>
 
 class QComboBox;
+class QCloseEvent;
 class QKeyEvent;
 class QLineEdit;
 
@@ -70,6 +72,8 @@ class frmEditor : public QWidget
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // During a download: ends it, and the program once it has stopped.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // The bytes of a settings file, or of the one inside a floppy image.
@@ -80,6 +84,10 @@ class frmEditor : public QWidget
     bool pressOnEnter(QObject* watched, const QKeyEvent* key);
     void tipOnKeyboardFocus(QObject* watched, QEvent* event);
     void showWarning(const QString& title, const QString& text);
+    Result<HttpAnswer> downloadCardList(const QString& host);
+    // True when a list less than half as long as the user's may replace it.
+    bool replaceShorterList(const QByteArray& body);
+    void closeAfterDownload();
 
     PlatformServices& m_platform;
     CommonDialog CommonDialog1;
@@ -89,6 +97,8 @@ class frmEditor : public QWidget
     QString m_imageFile;
     UnitRandom m_random = timeSeededUnitRandom;
     CardPlaces m_cardPlaces;
+    HttpStop* m_downloadStop = nullptr; // while the card list downloads
+    bool m_closeAfterDownload = false;
 
     EditorControls m_controls;
     QPointer<QWidget> m_tipAfterKey; // focused by a key; its tip shows when the key comes up
