@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace useropts {
@@ -89,6 +90,8 @@ class DownloadBox final : public QDialog
         layout->addWidget(buttons);
         setMinimumWidth(320);
         showReceived(0);
+        if (parent)
+            parent->window()->installEventFilter(this);
     }
 
     void showReceived(qint64 bytes)
@@ -96,6 +99,20 @@ class DownloadBox final : public QDialog
         m_received->setText(
             bytes == 1 ? QStringLiteral("1 byte received")
                        : QStringLiteral("%1 bytes received").arg(QLocale().toString(bytes)));
+    }
+
+  protected:
+    // As over a modal dialog's parent: a click on the window brings the box
+    // back to the front, where Escape goes.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate) {
+            QTimer::singleShot(0, this, [this] {
+                raise();
+                activateWindow();
+            });
+        }
+        return QDialog::eventFilter(watched, event);
     }
 
   private:

@@ -314,6 +314,10 @@ void frmEditor::setCardDirectory(const QString& directory)
 
 bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 {
+    // A disabled window's filters still see its input, as while the card
+    // list downloads; Qt's own controls ignore it then, and so do ours.
+    if (!isEnabled())
+        return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress &&
         pressOnEnter(watched, static_cast<const QKeyEvent*>(event)))
         return true;
