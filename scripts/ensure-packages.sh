@@ -7,9 +7,13 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 fonts-dejavu-core fonts-liberation xvfb xauth poppler-utils cups printer-driver-cups-pdf
-desktop-file-utils appstream mtools dosfstools $*"
+desktop-file-utils appstream mtools dosfstools libcurl4-openssl-dev $*"
 PACKAGES="$PACKAGES shared-mime-info libglib2.0-bin" # the file type, as a file manager finds it
 PACKAGES="$PACKAGES python3-pyatspi at-spi2-core dbus" # the test that reads the window over AT-SPI
+# The card list update's tests: a close sent as the window system sends it
+# (Qt's platform headers), certificates of a test authority, and a private
+# namespace with the test's certificate store and network.
+PACKAGES="$PACKAGES qt6-base-private-dev openssl util-linux mount iproute2"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,5 +1,7 @@
 #include "cards/CardDownload.h"
 
+#include <algorithm>
+
 namespace useropts {
 
 QByteArray storedCardList(QByteArrayView body)
@@ -73,6 +75,11 @@ bool holdsMarkup(QByteArrayView text)
     return false;
 }
 
+bool isWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
 } // namespace
 
 Result<> checkCardList(QByteArrayView body, QStringView contentType)
@@ -82,7 +89,16 @@ Result<> checkCardList(QByteArrayView body, QStringView contentType)
     if (startsLikeMarkup(body) ||
         (isHtmlType(contentType) && holdsMarkup(body.first(qMin<qsizetype>(body.size(), 4096)))))
         return Failure{QStringLiteral("the web site sent a web page instead of a card list")};
+    if (body.isEmpty())
+        return Failure{QStringLiteral("the web site sent an empty answer instead of a card list")};
+    if (std::all_of(body.begin(), body.end(), [](char c) { return isWhiteSpace(c) || c == '"'; }))
+        return Failure{QStringLiteral("the web site sent only blank lines instead of a card list")};
     return {};
+}
+
+bool shrinksTooFar(qsizetype oldCount, qsizetype newCount)
+{
+    return 2 * newCount < oldCount;
 }
 
 } // namespace useropts

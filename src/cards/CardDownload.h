@@ -22,7 +22,14 @@ QByteArray storedCardList(QByteArrayView body);
 // code. A page labelled as HTML (contentType, the server's Content-Type) may
 // open with text, so for one its first 4 KB are searched for markup instead;
 // a plain list wrongly labelled as HTML holds none and is still taken. An
-// empty body is an empty list.
+// answer with nothing but white space (or quotes, which are dropped) would
+// leave the user without a list, as proxies and portals that answer with an
+// empty page would have it: it is refused.
 Result<> checkCardList(QByteArrayView body, QStringView contentType);
+
+// Whether storing a list of newCount entries over one of oldCount needs the
+// user's word first: one that shrinks to less than half is more often a
+// portal's notice or a cut list than the maker's.
+bool shrinksTooFar(qsizetype oldCount, qsizetype newCount);
 
 } // namespace useropts

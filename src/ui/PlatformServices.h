@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cards/HttpFetch.h"
+#include "cards/HttpDownload.h"
 #include "floppy/ProcessRunner.h"
 #include "report/PagePrinter.h"
 
@@ -85,8 +85,12 @@ class PlatformServices
     // Outside programs, such as mtools for floppy images.
     virtual ProcessRunner& processes() = 0;
 
-    // One blocking GET; the window stays painted but takes no input meanwhile.
-    virtual Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) = 0;
+    // One download to its end, while a small box over parent shows the host,
+    // the bytes received so far and Cancel. Cancel, Escape and the box's close
+    // button end it at once, as stop.request() does, with the error number
+    // HttpError::Cancelled. The caller keeps the rest of its window from use.
+    virtual Result<HttpAnswer> download(QWidget* parent, const HttpRequest& request,
+                                        HttpStop& stop) = 0;
 };
 
 } // namespace useropts

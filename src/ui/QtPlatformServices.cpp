@@ -1,12 +1,18 @@
 #include "ui/QtPlatformServices.h"
 
 #include "floppy/FloppyImage.h"
+#include "ui/EditorLayout.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace useropts {
 
@@ -59,6 +65,58 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.first());
 }
+
+// A download's progress: the host, the bytes so far and Cancel. It is no
+// modal dialog in Qt's sense, since Qt drops a close request to a window that
+// a modal dialog blocks, and closing the editor's window during a download
+// must end it and the program; the caller disables its window instead.
+class DownloadBox final : public QDialog
+{
+  public:
+    DownloadBox(QWidget* parent, const QString& host) : QDialog(parent)
+    {
+        setWindowTitle(QString::fromLatin1(kWindowCaption));
+        setWindowModality(Qt::NonModal);
+        setEnabled(true); // a window of its own, usable over its disabled parent
+        auto* text =
+            new QLabel(QStringLiteral("Downloading the card list from %1").arg(host), this);
+        m_received = new QLabel(this);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(text);
+        layout->addWidget(m_received);
+        layout->addWidget(buttons);
+        setMinimumWidth(320);
+        showReceived(0);
+        if (parent)
+            parent->window()->installEventFilter(this);
+    }
+
+    void showReceived(qint64 bytes)
+    {
+        m_received->setText(
+            bytes == 1 ? QStringLiteral("1 byte received")
+                       : QStringLiteral("%1 bytes received").arg(QLocale().toString(bytes)));
+    }
+
+  protected:
+    // As over a modal dialog's parent: a click on the window brings the box
+    // back to the front, where Escape goes.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate) {
+            QTimer::singleShot(0, this, [this] {
+                raise();
+                activateWindow();
+            });
+        }
+        return QDialog::eventFilter(watched, event);
+    }
+
+  private:
+    QLabel* m_received;
+};
 
 } // namespace
 
@@ -151,9 +209,20 @@ Result<> QtPlatformServices::writePdf(const QPicture& page, const QString& path)
     return useropts::writePdf(page, path);
 }
 
-Result<HttpAnswer> QtPlatformServices::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+Result<HttpAnswer> QtPlatformServices::download(QWidget* parent, const HttpRequest& request,
+                                                HttpStop& stop)
 {
-    return httpGetBlocking(url, timeouts);
+    HttpDownload download(request);
+    DownloadBox box(parent, request.url.host());
+    QObject::connect(&download, &HttpDownload::progressed, &box, &DownloadBox::showReceived);
+    // Cancel, Escape and the box's close button alike.
+    QObject::connect(&box, &QDialog::rejected, &download, &HttpDownload::cancel);
+    QObject::connect(&stop, &HttpStop::requested, &download, &HttpDownload::cancel);
+    if (!stop.isRequested()) {
+        download.start();
+        box.show();
+    }
+    return download.waitForResult();
 }
 
 } // namespace useropts

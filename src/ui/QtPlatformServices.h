@@ -15,7 +15,8 @@ class QtPlatformServices final : public PlatformServices
     void openUrl(const QUrl& url) override;
     Result<> printPage(const QPicture& page) override;
     Result<> writePdf(const QPicture& page, const QString& path) override;
-    Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+    Result<HttpAnswer> download(QWidget* parent, const HttpRequest& request,
+                                HttpStop& stop) override;
     ProcessRunner& processes() override { return m_processes; }
 
   private:

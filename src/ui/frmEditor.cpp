@@ -109,6 +109,8 @@ void frmEditor::Form_Load(const QString& file)
     m_controls.lblVersion->setText(QStringLiteral("Editor Version ") + programVersion());
     show();
     ReadCardData();
+    if (!isVisible()) // closed while the card list downloaded
+        return;
     if (file.isEmpty()) {
         cmdOpen_Click();
     } else {
@@ -340,6 +342,10 @@ bool frmEditor::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
+    // A disabled window's filters still see its input, as while the card
+    // list downloads; Qt's own controls ignore it then, and so do ours.
+    if (!isEnabled())
+        return QWidget::eventFilter(watched, event);
     if (watched == m_controls.Label2) {
         switch (event->type()) {
         case QEvent::MouseMove:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cards/CardFile.h"
+#include "cards/HttpDownload.h"
 #include "common/Result.h"
 #include "settings/ComputerName.h"
 #include "settings/EditorFields.h"
@@ -14,6 +15,7 @@
 #include <optional>
 
 class QComboBox;
+class QCloseEvent;
 class QLineEdit;
 
 namespace useropts {
@@ -70,11 +72,17 @@ class frmEditor : public QWidget
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // During a download: ends it, and the program once it has stopped.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
     void showWarning(const QString& title, const QString& text);
+    Result<HttpAnswer> downloadCardList(const QString& host);
+    // True when a list less than half as long as the user's may replace it.
+    bool replaceShorterList(const QByteArray& body);
+    void closeAfterDownload();
 
     PlatformServices& m_platform;
     CommonDialog CommonDialog1;
@@ -84,6 +92,8 @@ class frmEditor : public QWidget
     QString m_imageFile;
     UnitRandom m_random = timeSeededUnitRandom;
     CardPlaces m_cardPlaces;
+    HttpStop* m_downloadStop = nullptr; // while the card list downloads
+    bool m_closeAfterDownload = false;
 
     EditorControls m_controls;
     KeyboardHelp* m_keyboardHelp;

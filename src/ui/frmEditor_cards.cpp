@@ -2,14 +2,19 @@
 
 #include "cards/CardDownload.h"
 #include "cards/CardFile.h"
+#include "cards/CardList.h"
 #include "ui/EditorLayout.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
+#include "ui/ProgramVersion.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QPointer>
 #include <QScopeGuard>
+#include <QTimer>
 #include <QUrl>
 
 namespace useropts {
@@ -81,18 +86,18 @@ void frmEditor::GetCardData()
         button->setEnabled(false);
         const auto enableAgain = qScopeGuard([button] { button->setEnabled(true); });
 
-        const Result<HttpAnswer> answer = [&] {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-            return m_platform.httpGet(
-                QUrl(QStringLiteral("http://") + host + QStringLiteral("/carddata.txt")),
-                HttpTimeouts{});
-        }();
+        const Result<HttpAnswer> answer = downloadCardList(host);
+        if (m_closeAfterDownload) {
+            closeAfterDownload();
+            return;
+        }
 
         // Nothing but a complete card list may replace the one the user has.
         Result<> stored = answer.ok()
                               ? checkCardList(answer.value().body, answer.value().contentType)
                               : Result<>(answer.failure());
+        if (stored.ok() && !replaceShorterList(answer.value().body))
+            return; // the user keeps the list
         if (stored.ok())
             stored = storeCardList(m_cardPlaces.own, storedCardList(answer.value().body));
         if (!stored.ok()) {
@@ -108,6 +113,71 @@ void frmEditor::GetCardData()
                                         MessageIcon::Information));
     }
     ReadCardData();
+}
+
+Result<HttpAnswer> frmEditor::downloadCardList(const QString& host)
+{
+    // Nothing else in the window can be used meanwhile. The download's box
+    // leaves the window unblocked in Qt's sense, so that a close of the window
+    // still reaches closeEvent; the window is disabled instead.
+    const QPointer<QWidget> focused = focusWidget();
+    setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    HttpStop stop;
+    m_downloadStop = &stop;
+    const auto restore = qScopeGuard([&] {
+        m_downloadStop = nullptr;
+        unsetCursor();
+        setEnabled(true);
+        if (focused)
+            focused->setFocus();
+    });
+    const HttpRequest request{
+        QUrl(QStringLiteral("http://") + host + QStringLiteral("/carddata.txt")),
+        "UserOptionsEditor/" + programVersion().toLatin1(), HttpTimeouts{}};
+    return m_platform.download(this, request, stop);
+}
+
+bool frmEditor::replaceShorterList(const QByteArray& body)
+{
+    QStringList old;
+    (void)loadCardFile(cardFolderToRead(m_cardPlaces), old); // no list: nothing to lose
+    const qsizetype fresh = cardEntries(storedCardList(body)).size();
+    if (!shrinksTooFar(old.size(), fresh))
+        return true;
+    const auto cards = [](qsizetype n) {
+        return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+    };
+    MessageRequest question = plainMessage(
+        QStringLiteral("Replace the Card List?"),
+        QStringLiteral("The list downloaded from %1 holds %2, far fewer than the %3 of the list "
+                       "you have. It may be a notice from a proxy or a login page rather than the "
+                       "card list.\n\nReplace your list with it?")
+            .arg(QString::fromLatin1(kMakerSiteHost), cards(fresh), cards(old.size())),
+        MessageIcon::Question);
+    question.buttons = MessageButtons::YesNo;
+    question.defaultAnswer = MessageAnswer::No;
+    return m_platform.message(this, question) == MessageAnswer::Yes;
+}
+
+void frmEditor::closeEvent(QCloseEvent* event)
+{
+    if (m_downloadStop) {
+        m_closeAfterDownload = true;
+        m_downloadStop->request();
+        event->ignore(); // closed for good once the download has stopped
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void frmEditor::closeAfterDownload()
+{
+    m_closeAfterDownload = false;
+    close();
+    // At start-up the application's event loop has not begun, so closing the
+    // last window cannot end it yet: this does, once it begins.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 void frmEditor::cmdGetCards_Click()

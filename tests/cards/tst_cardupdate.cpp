@@ -1,61 +1,28 @@
-#include "LocalHttpServer.h"
-#include "support/ScriptedPlatform.h"
-
-#include "ui/frmEditor.h"
+#include "tst_cardupdate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace useropts;
 using namespace std::chrono_literals;
+using namespace cardupdate;
 using useropts::testing::LocalHttpServer;
 using useropts::testing::ScriptedPlatform;
 
-class tst_CardUpdate : public QObject
-{
-    Q_OBJECT
-
-  private slots:
-    void init();
-    void cleanup();
-    void update_data();
-    void update();
-    void missingFileAtStartup_data();
-    void missingFileAtStartup();
-    void unreadableFileReportsNumber_data();
-    void unreadableFileReportsNumber();
-
-  private:
-    QComboBox* cards() const { return m_window->findChild<QComboBox*>("cboNIC"); }
-    QAbstractButton* button() const { return m_window->findChild<QAbstractButton*>("cmdGetCards"); }
-    QStringList entries() const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<LocalHttpServer> m_server;
-    std::unique_ptr<ScriptedPlatform> m_platform;
-    std::unique_ptr<frmEditor> m_window;
-};
-
-namespace {
+namespace cardupdate {
 
 const QByteArray kOldFile = "EL3C574           3Com 3C574 PC Card\r\nNE2000            NE2000\r\n";
 const QStringList kOldEntries{"EL3C574 - 3Com 3C574 PC Card", "NE2000 - NE2000"};
 const QByteArray kNewList =
     "RTL8139           Realtek RTL8139 PCI\nE100B             Intel PRO/100\n";
 const QStringList kNewEntries{"RTL8139 - Realtek RTL8139 PCI", "E100B - Intel PRO/100"};
-const char kListUrl[] = "http://www.corvane.example/carddata.txt";
 const QString kQuestionTitle = QStringLiteral("Connect to www.corvane.example");
-const QString kNotFound = QStringLiteral("CARDDATA.TXT Not Found");
 const QString kNotUpdated = QStringLiteral("CARDDATA.TXT Not Updated");
 
-// A whole answer, ended by closing the connection.
-QByteArray reply(const QByteArray& body, const QByteArray& status = "200 OK",
-                 const QByteArray& headers = {})
+QByteArray reply(const QByteArray& body, const QByteArray& status, const QByteArray& headers)
 {
     return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
            "\r\nConnection: close\r\n" + headers + "\r\n" + body;
@@ -66,6 +33,13 @@ QByteArray readFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>";
 }
+
+} // namespace cardupdate
+
+namespace {
+
+const char kListUrl[] = "http://www.corvane.example/carddata.txt";
+const QString kNotFound = QStringLiteral("CARDDATA.TXT Not Found");
 
 } // namespace
 
@@ -111,6 +85,7 @@ void tst_CardUpdate::update_data()
     const QByteArray crlfStored =
         "RTL8139           Realtek RTL8139 PCI\r\rE100B             Intel PRO/100\r\r\r\n";
 
+    const QByteArray chunkedHead = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
     QTest::newRow("LF") << "answers" << reply(kNewList) << "Update Complete" << lfStored
                         << kNewEntries;
     QTest::newRow("CR LF") << "answers" << reply(crlf) << "Update Complete" << crlfStored
@@ -119,8 +94,20 @@ void tst_CardUpdate::update_data()
         << "answers" << reply("\"RTL8139\"           \"Realtek\" RTL8139 PCI\n")
         << "Update Complete" << QByteArray("RTL8139           Realtek RTL8139 PCI\r\r\n")
         << QStringList{kNewEntries[0]};
-    QTest::newRow("empty answer is an empty list")
-        << "answers" << reply({}) << "Update Complete" << QByteArray("\r\n") << QStringList();
+    // A portal or proxy that answers with nothing must not cost the user the list.
+    QTest::newRow("empty answer") << "answers" << reply({}) << "sent an empty answer"
+                                  << QByteArray() << kOldEntries;
+    QTest::newRow("empty chunked answer") << "answers" << chunkedHead + "0\r\n\r\n"
+                                          << "sent an empty answer" << QByteArray() << kOldEntries;
+    QTest::newRow("only blank lines") << "answers" << reply("\r\n   \r\n\n\t\"\"\n")
+                                      << "sent only blank lines" << QByteArray() << kOldEntries;
+    QTest::newRow("204") << "answers" << QByteArray("HTTP/1.1 204 No Content\r\n\r\n")
+                         << "HTTP status 204 No Content instead of the card list" << QByteArray()
+                         << kOldEntries;
+    QTest::newRow("206") << "answers"
+                         << reply(kNewList.first(20), "206 Partial Content",
+                                  "Content-Range: bytes 0-19/70\r\n")
+                         << "HTTP status 206 Partial Content" << QByteArray() << kOldEntries;
     QTest::newRow("404") << "answers" << reply("<html>gone</html>", "404 Not Found")
                          << "404 Not Found" << QByteArray() << kOldEntries;
     QTest::newRow("HTML page with 200")
@@ -132,18 +119,19 @@ void tst_CardUpdate::update_data()
         << "answers"
         << "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + kNewList
         << "ended after 70 of the 1000 bytes it announced" << QByteArray() << kOldEntries;
-    const QByteArray chunkedHead = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
     QTest::newRow("chunked") << "answers"
                              << chunkedHead + "26\r\n" + kNewList.first(38) + "\r\n20;x=y\n" +
                                     kNewList.sliced(38) + "\n0\r\nX-Trailer: 1\r\n\r\n"
                              << "Update Complete" << lfStored << kNewEntries;
     // A bad chunk size must not leave the chunks before it passing as the whole list.
     QTest::newRow("bad first chunk size")
-        << "answers" << chunkedHead + "ZZZ\r\n" + kNewList << "a chunk size line read \"ZZZ\""
+        << "answers" << chunkedHead + "ZZZ\r\n" + kNewList << "its chunks broke HTTP's framing"
         << QByteArray() << kOldEntries;
     QTest::newRow("bad chunk size after a good chunk")
         << "answers" << chunkedHead + "26\r\n" + kNewList.first(38) + "\r\nZZZ\r\n"
-        << "a chunk size line read \"ZZZ\"" << QByteArray() << kOldEntries;
+        << "its chunks broke HTTP's framing" << QByteArray() << kOldEntries;
+    QTest::newRow("no last chunk") << "answers" << chunkedHead + "26\r\n" + kNewList.first(38)
+                                   << "ended before its last chunk" << QByteArray() << kOldEntries;
     QTest::newRow("no length given")
         << "answers"
         << "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + kNewList
@@ -194,27 +182,23 @@ void tst_CardUpdate::update()
     QFETCH(QByteArray, file);
     QFETCH(QStringList, expected);
 
-    // The list as the archive names it: an update must replace this very file.
     const QString path = m_dir->filePath("CARDDATA.TXT");
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldFile) == kOldFile.size());
-    old.close();
-    m_window->ReadCardData();
+    writeOldList(kOldFile);
     cards()->setEditText("NE2000");
     QCOMPARE(entries(), kOldEntries);
 
     const bool requested = server != "declined";
     if (!requested)
         m_platform->messageAnswers.enqueue(MessageAnswer::No);
-    bool busyMeanwhile = false; // the button disabled and the wait cursor shown
+    bool busyMeanwhile = false; // the whole window disabled, the wait cursor over it
     if (server == "refused") {
         m_server.reset(); // nothing listens on its port any more
     } else {
         m_server->answer = answer;
         m_server->trickle = server == "trickles";
         m_server->onRequest = [&] {
-            const QCursor* cursor = QApplication::overrideCursor();
-            busyMeanwhile = !button()->isEnabled() && cursor && cursor->shape() == Qt::WaitCursor;
+            busyMeanwhile = !m_window->isEnabled() && !button()->isEnabled() &&
+                            m_window->cursor().shape() == Qt::WaitCursor;
         };
     }
 
@@ -249,6 +233,74 @@ void tst_CardUpdate::update()
     QCOMPARE(entries(), expected);
     QCOMPARE(cards()->currentText(), "NE2000"); // the user's card stays chosen
     QVERIFY(button()->isEnabled());
+}
+
+void tst_CardUpdate::writeOldList(const QByteArray& bytes)
+{
+    QFile old(m_dir->filePath("CARDDATA.TXT"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(bytes) == bytes.size());
+    old.close();
+    m_window->ReadCardData();
+}
+
+QStringList tst_CardUpdate::titles() const
+{
+    QStringList list;
+    for (const MessageRequest& message : m_platform->messages)
+        list << message.title;
+    return list;
+}
+
+void tst_CardUpdate::shorterList_data()
+{
+    QTest::addColumn<int>("oldCount");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("question"); // the counts it names; empty: none asked
+    QTest::addColumn<bool>("replace");     // the answer, and whether the file changes
+
+    const QByteArray card = "RTL8139           Realtek RTL8139 PCI\n";
+    QTest::newRow("a portal's sentence, kept")
+        << 12 << QByteArray("Service temporarily unavailable, try later\n")
+        << "holds 1 card, far fewer than the 12 cards" << false;
+    QTest::newRow("one card, taken")
+        << 12 << card << "holds 1 card, far fewer than the 12 cards" << true;
+    QTest::newRow("5 of 11, kept")
+        << 11 << card.repeated(5) << "holds 5 cards, far fewer than the 11 cards" << false;
+    QTest::newRow("half") << 12 << card.repeated(6) << QString() << true;
+    QTest::newRow("grows") << 2 << card.repeated(3) << QString() << true;
+    QTest::newRow("no list before") << 0 << card << QString() << true;
+}
+
+void tst_CardUpdate::shorterList()
+{
+    QFETCH(int, oldCount);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, question);
+    QFETCH(bool, replace);
+    const QByteArray old = QByteArray("OLDCARD           An old card\r\n").repeated(oldCount);
+    if (oldCount > 0)
+        writeOldList(old);
+    m_server->answer = reply(body);
+    m_platform->messageAnswers << MessageAnswer::Yes
+                               << (replace ? MessageAnswer::Yes : MessageAnswer::No);
+
+    m_window->cmdGetCards_Click();
+
+    const QString file = m_dir->filePath(oldCount > 0 ? "CARDDATA.TXT" : "CardData.txt");
+    QCOMPARE(readFile(file), replace ? QByteArray(body).replace('\n', '\r') + "\r\n" : old);
+    QStringList expected{kQuestionTitle};
+    if (!question.isEmpty())
+        expected << "Replace the Card List?";
+    if (replace)
+        expected << "Update";
+    QCOMPARE(titles(), expected);
+    if (question.isEmpty())
+        return;
+    const MessageRequest& asked = m_platform->messages[1];
+    QVERIFY2(asked.text.contains(question), qPrintable(asked.text));
+    QCOMPARE(asked.buttons, MessageButtons::YesNo);
+    QCOMPARE(asked.defaultAnswer, MessageAnswer::No);
+    QCOMPARE(cards()->count(), replace ? body.count('\n') : oldCount);
 }
 
 void tst_CardUpdate::missingFileAtStartup_data()
@@ -310,4 +362,3 @@ void tst_CardUpdate::unreadableFileReportsNumber()
 }
 
 QTEST_MAIN(tst_CardUpdate)
-#include "tst_cardupdate.moc"

@@ -1,5 +1,7 @@
 #include "support/ScriptedPlatform.h"
 
+#include <QScopeGuard>
+
 namespace useropts::testing {
 
 MessageAnswer ScriptedPlatform::message(QWidget*, const MessageRequest& request)
@@ -53,19 +55,41 @@ Result<> ScriptedPlatform::writePdf(const QPicture& page, const QString& path)
     return useropts::writePdf(page, path);
 }
 
-Result<HttpAnswer> ScriptedPlatform::httpGet(const QUrl& url, const HttpTimeouts& timeouts)
+Result<HttpAnswer> ScriptedPlatform::download(QWidget* parent, const HttpRequest& request,
+                                              HttpStop& stop)
 {
-    httpRequests.append(url);
+    httpRequests.append(request.url);
     if (!httpAnswers.isEmpty())
         return httpAnswers.dequeue();
-    if (httpRedirectBase.isValid()) {
-        QUrl target = url;
-        target.setScheme(httpRedirectBase.scheme());
-        target.setHost(httpRedirectBase.host());
-        target.setPort(httpRedirectBase.port());
-        return httpGetBlocking(target, httpTimeoutsOverride.value_or(timeouts));
-    }
-    return Failure{QStringLiteral("no network in tests: %1").arg(url.toString())};
+    if (!httpRedirectBase.isValid())
+        return Failure{QStringLiteral("no network in tests: %1").arg(request.url.toString())};
+    HttpRequest local = request;
+    local.url.setScheme(httpRedirectBase.scheme());
+    local.url.setHost(httpRedirectBase.host());
+    local.url.setPort(httpRedirectBase.port());
+    local.timeouts = httpTimeoutsOverride.value_or(request.timeouts);
+    if (realDownloadBox)
+        return realDownloadBox->download(parent, local, stop);
+
+    downloadBoxes.append({request.url.host(), {}});
+    HttpDownload download(local);
+    QObject::connect(&stop, &HttpStop::requested, &download, &HttpDownload::cancel);
+    QObject::connect(&download, &HttpDownload::progressed, &download, [this](qint64 received) {
+        downloadBoxes.last().shown.append(received);
+        if (onDownloadProgress)
+            onDownloadProgress(received);
+    });
+    m_download = &download;
+    const auto forget = qScopeGuard([this] { m_download = nullptr; });
+    if (!stop.isRequested())
+        download.start();
+    return download.waitForResult();
+}
+
+void ScriptedPlatform::pressDownloadCancel()
+{
+    if (m_download)
+        m_download->cancel();
 }
 
 void ScriptedPlatform::clearRecords()

@@ -35,6 +35,12 @@ class ScriptedPlatform final : public PlatformServices
     // through the real client, with these time-outs instead of the caller's.
     QUrl httpRedirectBase;
     std::optional<HttpTimeouts> httpTimeoutsOverride;
+    // Set, it runs those downloads under its own progress box instead.
+    PlatformServices* realDownloadBox = nullptr;
+    // Runs at each count of bytes the progress box would show, as a user
+    // watching it; pressDownloadCancel() there is its Cancel button.
+    std::function<void(qint64 received)> onDownloadProgress;
+    void pressDownloadCancel();
 
     // What was shown.
     struct OpenedDialog
@@ -49,6 +55,12 @@ class ScriptedPlatform final : public PlatformServices
     QList<QPicture> printedPages;
     QList<QString> pdfPaths;
     QList<QUrl> httpRequests;
+    struct DownloadBox
+    {
+        QString host;
+        QList<qint64> shown; // bytes received, as each count was shown
+    };
+    QList<DownloadBox> downloadBoxes;
 
     // A hook that runs while a message box would be on screen, e.g. to look at
     // the window behind it. Runs once per message, before it returns.
@@ -63,7 +75,8 @@ class ScriptedPlatform final : public PlatformServices
     void openUrl(const QUrl& url) override;
     Result<> printPage(const QPicture& page) override;
     Result<> writePdf(const QPicture& page, const QString& path) override;
-    Result<HttpAnswer> httpGet(const QUrl& url, const HttpTimeouts& timeouts) override;
+    Result<HttpAnswer> download(QWidget* parent, const HttpRequest& request,
+                                HttpStop& stop) override;
     // The real programs unless a test sets its own.
     ProcessRunner& processes() override
     {
@@ -75,6 +88,7 @@ class ScriptedPlatform final : public PlatformServices
 
   private:
     SystemProcessRunner m_system;
+    HttpDownload* m_download = nullptr; // while one runs
 };
 
 } // namespace useropts::testing
