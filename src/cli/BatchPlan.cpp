@@ -222,6 +222,12 @@ Result<BatchTemplate> readBatchTemplate(const QString& path, ProcessRunner& proc
             return cannotReadFile(path, QStringLiteral("it is larger than %1 MB, far larger than "
                                                        "a floppy")
                                             .arg(kMaxImageBytes / (1024 * 1024)));
+        // Every output is a copy of it: one whose file system is damaged
+        // would give each of them the damage, and mtools would write
+        // through it into another file's clusters.
+        if (Result<> sound = checkImageFileSystem(processes, path); !sound.ok())
+            return Failure{QStringLiteral("%1 cannot be the template: %2")
+                               .arg(QDir::toNativeSeparators(path), sound.failure().reason)};
         result.image = bytes.value();
         result.imageRuns = dataRuns(result.image);
     }

@@ -92,6 +92,22 @@ int writeRuns(int fd, const QByteArray& bytes, const QList<ByteRun>& runs)
 
 } // namespace
 
+Result<> writeNewFile(const QString& path, const QByteArray& bytes, const QList<ByteRun>& runs)
+{
+    const QByteArray name = encoded(path);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return cannotWrite(path, systemErrorText(errno));
+    int error = writeRuns(fd, bytes, runs);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0)
+        return {};
+    ::unlink(name.constData());
+    return cannotWrite(path, systemErrorText(error));
+}
+
 Result<std::unique_ptr<NewFile>> NewFile::create(const QString& target, const QByteArray& bytes,
                                                  const QList<ByteRun>& runs, unsigned mode)
 {
@@ -233,6 +249,24 @@ FileSystemRoom fileSystemRoom(const QString& path)
 }
 
 #else
+
+Result<> writeNewFile(const QString& path, const QByteArray& bytes, const QList<ByteRun>& runs)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return cannotWrite(path, file.errorString());
+    bool written = file.resize(bytes.size());
+    for (const ByteRun& run : runs) {
+        written = written && file.seek(run.offset) &&
+                  file.write(bytes.constData() + run.offset, run.length) == run.length;
+    }
+    if (written && file.flush())
+        return {};
+    const QString why = file.errorString();
+    file.close();
+    file.remove();
+    return cannotWrite(path, why);
+}
 
 Result<std::unique_ptr<NewFile>> NewFile::create(const QString& target, const QByteArray& bytes,
                                                  const QList<ByteRun>& runs, unsigned)

@@ -28,6 +28,11 @@ QList<ByteRun> dataRuns(const QByteArray& bytes);
 // blockSize bytes, holes left out.
 qint64 bytesOnDisk(const QList<ByteRun>& runs, qint64 blockSize);
 
+// Creates the file at path, which must not exist yet, bytes.size() long with
+// the runs of bytes given written into it, readable and writable by its owner
+// alone: a private working copy. On a failure nothing is left at path.
+Result<> writeNewFile(const QString& path, const QByteArray& bytes, const QList<ByteRun>& runs);
+
 // A file that appears under its name only once it is whole: it is written
 // under a hidden name beside the target and moved there by finish(), so a
 // program stopped half way, or a full disk, never leaves part of a file, or

@@ -2,11 +2,12 @@
 
 #include "files/FileHead.h"
 #include "files/WholeFileWriter.h"
+#include "floppy/FatLayout.h"
+#include "floppy/ImageTools.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <array>
@@ -22,86 +23,25 @@ constexpr qint64 kMaxImageBytes = 256 * 1024 * 1024;
 
 constexpr std::array<const char*, 4> kImageSuffixes = {"img", "ima", "vfd", "flp"};
 
-unsigned byteAt(QByteArrayView bytes, qsizetype at)
-{
-    return static_cast<unsigned char>(bytes[at]);
-}
-
-unsigned le16(QByteArrayView bytes, qsizetype at)
-{
-    return byteAt(bytes, at) | byteAt(bytes, at + 1) << 8;
-}
-
-quint32 le32(QByteArrayView bytes, qsizetype at)
-{
-    return le16(bytes, at) | quint32(le16(bytes, at + 2)) << 16;
-}
-
-bool isPowerOfTwo(unsigned value)
-{
-    return value != 0 && (value & (value - 1)) == 0;
-}
+// The attributes a save keeps as they were.
+constexpr quint8 kKeptAttributes = kReadOnly | kHidden | kSystem | kArchive;
 
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-// mtools reads its own settings and may refuse an image whose size does not
-// match a classic drive's geometry; neither has any bearing here.
-ProcessRun mcopy(QStringList arguments, QByteArray input = {})
-{
-    ProcessRun run;
-    run.program = QStringLiteral("mcopy");
-    run.arguments = std::move(arguments);
-    run.input = std::move(input);
-    run.environment = {QStringLiteral("MTOOLS_SKIP_CHECK=1")};
-    return run;
-}
-
-QString firstLine(const QByteArray& text)
-{
-    return QString::fromLocal8Bit(text.trimmed().split('\n').value(0)).trimmed();
-}
-
-Failure notStarted(const Failure& failure)
-{
-    return Failure{failure.reason +
-                   QStringLiteral(" (mcopy comes with the Debian package mtools)")};
-}
-
 } // namespace
 
 Result<bool> holdsFatFileSystem(QByteArrayView boot, qint64 fileSize)
 {
-    if (boot.size() < 512 || byteAt(boot, 510) != 0x55 || byteAt(boot, 511) != 0xAA)
+    const std::optional<FatLayout> layout = fatLayout(boot);
+    if (!layout)
         return false;
-    const unsigned jump = byteAt(boot, 0);
-    const unsigned bytesPerSector = le16(boot, 11);
-    const unsigned sectorsPerCluster = byteAt(boot, 13);
-    const unsigned reserved = le16(boot, 14);
-    const unsigned fats = byteAt(boot, 16);
-    const unsigned rootEntries = le16(boot, 17);
-    const quint64 totalSectors = le16(boot, 19) ? le16(boot, 19) : le32(boot, 32);
-    const unsigned media = byteAt(boot, 21);
-    // FAT32 keeps its table's size further on and has no fixed root folder.
-    const quint64 fatSectors = le16(boot, 22) ? le16(boot, 22) : rootEntries ? 0 : le32(boot, 36);
-    const quint64 rootSectors =
-        (quint64(rootEntries) * 32 + bytesPerSector - 1) / qMax(bytesPerSector, 1u);
-    const bool sane = (jump == 0xEB || jump == 0xE9) &&
-                      (bytesPerSector == 512 || bytesPerSector == 1024 || bytesPerSector == 2048 ||
-                       bytesPerSector == 4096) &&
-                      isPowerOfTwo(sectorsPerCluster) && sectorsPerCluster <= 128 &&
-                      reserved >= 1 && (fats == 1 || fats == 2) && totalSectors > 0 &&
-                      (media == 0xF0 || media >= 0xF8) && fatSectors > 0 &&
-                      reserved + fats * fatSectors + rootSectors < totalSectors;
-    if (!sane)
-        return false;
-    const quint64 needed = totalSectors * bytesPerSector;
-    if (needed > quint64(fileSize)) {
+    if (layout->totalBytes > fileSize) {
         return Failure{QStringLiteral("it is a floppy image cut short: its file system takes %1 "
                                       "bytes, but the file holds only %2")
-                           .arg(needed)
+                           .arg(layout->totalBytes)
                            .arg(fileSize)};
     }
     return true;
@@ -147,124 +87,163 @@ QString settingsFileInImage(const QString& image)
 
 namespace {
 
-// The settings file, or nothing when the root folder has none.
-Result<std::optional<QByteArray>> readSettingsIfAny(ProcessRunner& processes, const QString& image)
+Failure cannotWrite(const QString& image, const Failure& why)
 {
-    const Result<ProcessOutput> copied = processes.run(
-        mcopy({QStringLiteral("-i"), image,
-               QStringLiteral("::") + QLatin1String(kSettingsFileInImage), QStringLiteral("-")}));
-    if (!copied.ok())
-        return notStarted(copied.failure());
-    const ProcessOutput& out = copied.value();
-    if (out.exitCode != 0) {
-        if (out.standardError.contains("not found"))
-            return std::optional<QByteArray>();
-        return Failure{
-            QStringLiteral("mtools could not read it: %1").arg(firstLine(out.standardError))};
-    }
-    return std::optional<QByteArray>(out.standardOutput);
+    return Failure{
+        QStringLiteral("cannot write %1: %2").arg(settingsFileInImage(image), why.reason)};
 }
 
-// One mcopy run that writes bytes as the settings file into image in place;
-// why it failed, as a clause.
-Result<> copySettingsInto(ProcessRunner& processes, const QString& image, const QByteArray& bytes)
+// The root folder entry DOS opens as the settings file, or nothing when there
+// is none. mtools takes a long name before an 8.3 name, and copies every
+// entry that answers, so where it could take another entry than DOS's, or
+// more than one, that is a failure.
+Result<std::optional<FolderEntry>> settingsEntry(const QString& image)
 {
-    const Result<ProcessOutput> copied =
-        processes.run(mcopy({QStringLiteral("-o"), QStringLiteral("-i"), image, QStringLiteral("-"),
-                             QStringLiteral("::") + QLatin1String(kSettingsFileInImage)},
-                            bytes));
-    if (!copied.ok())
-        return notStarted(copied.failure());
-    // mcopy may end with exit code 0 after a short write on a full disk, so
-    // whatever it says counts.
-    const ProcessOutput& out = copied.value();
-    if (out.exitCode != 0 || !out.standardError.trimmed().isEmpty()) {
-        const QByteArray error = out.standardError.toLower();
-        if (error.contains("disk full") || error.contains("no free cluster") ||
-            error.contains("short write"))
-            return Failure{QStringLiteral("the image is full")};
-        if (error.contains("directory full") || error.contains("no directory slots"))
-            return Failure{QStringLiteral("its root folder is full")};
-        return Failure{
-            QStringLiteral("mtools could not write into it: %1").arg(firstLine(out.standardError))};
+    const Result<QList<FolderEntry>> entries = readRootFolder(image);
+    if (!entries.ok())
+        return entries.failure();
+    const QString name = QLatin1String(kSettingsFileInImage);
+    std::optional<FolderEntry> found;
+    for (const FolderEntry& entry : entries.value()) {
+        if (entry.shortName.compare(name, Qt::CaseInsensitive) != 0 &&
+            entry.longName.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (found)
+            return Failure{
+                QStringLiteral("its root folder has two entries that answer to %1").arg(name)};
+        found = entry;
     }
-    return {};
+    if (!found)
+        return found;
+    if (found->shortName.compare(name, Qt::CaseInsensitive) != 0) {
+        return Failure{QStringLiteral("the long name %1 in its root folder belongs to %2, which "
+                                      "DOS does not open as %1")
+                           .arg(name, found->shortName)};
+    }
+    if (found->attributes & kFolder)
+        return Failure{QStringLiteral("%1 is a folder").arg(name)};
+    return found;
+}
+
+// Once mcopy has replaced the file, which drops its attributes, it gets
+// back those it had; a file that was not there keeps what mcopy gave it.
+// The entry as it is then.
+Result<FolderEntry> keepAttributes(ProcessRunner& processes, const ImageFolder& folder,
+                                   const std::optional<FolderEntry>& before)
+{
+    const Result<std::optional<FolderEntry>> after = settingsEntry(folder.imagePath());
+    if (!after.ok())
+        return after.failure();
+    if (!after.value())
+        return Failure{QStringLiteral("mtools did not store the file")};
+    const quint8 wanted = before ? before->attributes & kKeptAttributes : 0;
+    if (!before || (after.value()->attributes & kKeptAttributes) == wanted)
+        return *after.value();
+    if (Result<> set = setSettingsAttributes(processes, folder, wanted); !set.ok())
+        return set.failure();
+    const Result<std::optional<FolderEntry>> kept = settingsEntry(folder.imagePath());
+    if (!kept.ok() || !kept.value() || (kept.value()->attributes & kKeptAttributes) != wanted)
+        return Failure{QStringLiteral("mtools did not give the file back its attributes")};
+    return *kept.value();
+}
+
+// Writes bytes as the settings file into the image the folder holds, once
+// its root folder, and with checkFirst its file system, are found sound.
+// The entry as written.
+Result<FolderEntry> storeSettings(ProcessRunner& processes, const ImageFolder& folder,
+                                  const QByteArray& bytes, bool checkFirst)
+{
+    const Result<std::optional<FolderEntry>> before = settingsEntry(folder.imagePath());
+    if (!before.ok())
+        return before.failure();
+    if (checkFirst) {
+        if (Result<> sound = checkFileSystem(processes, folder); !sound.ok())
+            return sound.failure();
+    }
+    if (Result<> copied = copySettingsIn(processes, folder, bytes); !copied.ok())
+        return copied.failure();
+    return keepAttributes(processes, folder, before.value());
 }
 
 } // namespace
 
 Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image)
 {
-    const Result<std::optional<QByteArray>> read = readSettingsIfAny(processes, image);
-    if (!read.ok())
-        return read.failure();
-    if (!read.value())
+    const Result<std::optional<FolderEntry>> entry = settingsEntry(image);
+    if (!entry.ok())
+        return entry.failure();
+    if (!entry.value())
         return Failure{QStringLiteral("it has no %1 in its root folder")
                            .arg(QLatin1String(kSettingsFileInImage))};
-    return *read.value();
+    ImageFolder folder;
+    if (Result<> linked = folder.linkTo(image); !linked.ok())
+        return linked.failure();
+    return copySettingsOut(processes, folder);
 }
 
-Result<bool> imageHoldsSettings(ProcessRunner& processes, const QString& image)
+Result<bool> imageHoldsSettings(ProcessRunner&, const QString& image)
 {
-    const Result<std::optional<QByteArray>> read = readSettingsIfAny(processes, image);
-    if (!read.ok())
-        return read.failure();
-    return read.value().has_value();
+    const Result<std::optional<FolderEntry>> entry = settingsEntry(image);
+    if (!entry.ok())
+        return entry.failure();
+    return entry.value().has_value();
+}
+
+Result<> checkImageFileSystem(ProcessRunner& processes, const QString& image)
+{
+    ImageFolder folder;
+    if (Result<> linked = folder.linkTo(image); !linked.ok())
+        return linked;
+    return checkFileSystem(processes, folder);
 }
 
 Result<> writeSettingsIntoFreshImage(ProcessRunner& processes, const QString& image,
                                      const QByteArray& bytes)
 {
-    if (Result<> copied = copySettingsInto(processes, image, bytes); !copied.ok()) {
-        return Failure{QStringLiteral("cannot write %1: %2")
-                           .arg(settingsFileInImage(image), copied.failure().reason)};
-    }
+    ImageFolder folder;
+    if (Result<> linked = folder.linkTo(image); !linked.ok())
+        return cannotWrite(image, linked.failure());
+    if (const Result<FolderEntry> stored = storeSettings(processes, folder, bytes, false);
+        !stored.ok())
+        return cannotWrite(image, stored.failure());
     return {};
 }
 
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
                                 const QByteArray& bytes)
 {
-    const auto cannotWrite = [&](const QString& why) {
-        return Failure{QStringLiteral("cannot write %1: %2").arg(settingsFileInImage(image), why)};
-    };
+    const auto failed = [&](const QString& why) { return cannotWrite(image, Failure{why}); };
     // Checked again: the image may have changed since it was opened.
     const Result<bool> fat = isFloppyImage(image);
     if (!fat.ok())
-        return cannotWrite(fat.failure().reason);
+        return cannotWrite(image, fat.failure());
     if (!fat.value())
-        return cannotWrite(QStringLiteral("it no longer holds a FAT file system"));
+        return failed(QStringLiteral("it no longer holds a FAT file system"));
     if (QFileInfo(image).size() > kMaxImageBytes) {
-        return cannotWrite(QStringLiteral("it is larger than %1 MB, far larger than a floppy")
-                               .arg(kMaxImageBytes / (1024 * 1024)));
+        return failed(QStringLiteral("it is larger than %1 MB, far larger than a floppy")
+                          .arg(kMaxImageBytes / (1024 * 1024)));
     }
 
-    // mtools changes the image where it lies, so it gets a private copy.
-    QTemporaryDir work;
-    if (!work.isValid())
-        return cannotWrite(
-            QStringLiteral("no room for a working copy: %1").arg(work.errorString()));
-    const QString copy = work.filePath(QStringLiteral("image"));
-    if (!QFile::copy(image, copy))
-        return cannotWrite(QStringLiteral("it could not be copied to work on"));
-    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // mtools changes the image where it lies, so it gets a private copy, and
+    // a damaged file system is never written: mtools would free or overwrite
+    // clusters that another file or the second table still holds.
+    ImageFolder folder;
+    if (Result<> copied = folder.copyOf(image); !copied.ok())
+        return cannotWrite(image, copied.failure());
+    const Result<FolderEntry> stored = storeSettings(processes, folder, bytes, true);
+    if (!stored.ok())
+        return cannotWrite(image, stored.failure());
 
-    if (Result<> copied = copySettingsInto(processes, copy, bytes); !copied.ok())
-        return cannotWrite(copied.failure().reason);
-    // The copy must read back as written.
-    const Result<QByteArray> check = readSettingsFromImage(processes, copy);
-    if (!check.ok() || check.value() != bytes) {
-        return cannotWrite(
-            QStringLiteral("mtools did not store the file whole%1")
-                .arg(check.ok() ? QString() : QStringLiteral(" (%1)").arg(check.failure().reason)));
-    }
-
-    QFile edited(copy);
+    QFile edited(folder.imagePath());
     if (!edited.open(QIODevice::ReadOnly))
-        return cannotWrite(QStringLiteral("the working copy could not be read back"));
+        return failed(QStringLiteral("the working copy could not be read back"));
     const QByteArray updated = edited.readAll();
     if (edited.error() != QFileDevice::NoError)
-        return cannotWrite(QStringLiteral("the working copy could not be read back"));
+        return failed(QStringLiteral("the working copy could not be read back"));
+    // The copy must hold the file as written, along an unbroken chain.
+    if (stored.value().size != quint32(bytes.size()) ||
+        fileContent(updated, stored.value()) != bytes)
+        return failed(QStringLiteral("mtools did not store the file whole"));
     return writeWholeFile(image, updated, settingsFileInImage(image));
 }
 

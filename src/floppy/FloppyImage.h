@@ -9,8 +9,8 @@
 
 namespace useropts {
 
-// The name of the settings file in a floppy image's root folder; mtools finds
-// it whatever the letter case of its directory entry.
+// The name of the settings file in a floppy image's root folder: the 8.3 name
+// DOS opens, whatever the letter case of its directory entry.
 inline constexpr char kSettingsFileInImage[] = "USEROPTS.BAT";
 
 // Whether a file that starts with bootSector and is fileSize bytes long
@@ -36,22 +36,32 @@ bool namedLikeFloppyImage(const QString& path);
 // "/srv/boot/site.img (USEROPTS.BAT)".
 QString settingsFileInImage(const QString& image);
 
-// The settings file in the image's root folder, read with mtools.
+// The settings file in the image's root folder, read with mtools: the entry
+// DOS opens. Where mtools could take another entry for it (a long name
+// USEROPTS.BAT on another file, two entries that answer to the name) or the
+// name is a folder's, that is a failure that says so.
 Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image);
 
-// Whether the image's root folder holds a settings file.
+// Whether the image's root folder holds a settings file; the same failures.
 Result<bool> imageHoldsSettings(ProcessRunner& processes, const QString& image);
 
+// Whether the image's file system is sound, as fsck.fat -n finds it; the
+// failure names the damage and how to repair it. A program that writes many
+// copies of one image checks it once here.
+Result<> checkImageFileSystem(ProcessRunner& processes, const QString& image);
+
 // Writes bytes as the settings file in the image's root folder, replacing
-// the one there or creating it. mtools works on a copy of the image, which
-// then replaces the image as any saved file does: on a failure the image
-// stays byte for byte as it was.
+// the one there, with its DOS attributes kept, or creating it. mtools works
+// on a copy of the image, which then replaces the image as any saved file
+// does. A copy whose file system is damaged is never written. On a failure
+// the image stays byte for byte as it was.
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
                                 const QByteArray& bytes);
 
 // The same for an image that nobody else has yet, such as one just made from
-// a template: written in place with one mcopy run and nothing read back. On a
-// failure the image may be damaged and is the caller's to discard.
+// a template, whose file system the caller has checked: written in place,
+// attributes kept, and nothing read back. On a failure the image may be
+// damaged and is the caller's to discard.
 Result<> writeSettingsIntoFreshImage(ProcessRunner& processes, const QString& image,
                                      const QByteArray& bytes);
 

@@ -12,13 +12,20 @@ Result<ProcessOutput> SystemProcessRunner::run(const ProcessRun& run)
     for (const QString& setting : run.environment)
         environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(environment);
+    if (!run.workingDirectory.isEmpty())
+        process.setWorkingDirectory(run.workingDirectory);
     process.start(run.program, run.arguments);
     if (!process.waitForStarted(static_cast<int>(run.timeLimit.count()))) {
-        return Failure{
-            process.error() == QProcess::FailedToStart
-                ? QStringLiteral("%1 is not installed or cannot be started").arg(run.program)
-                : QStringLiteral("%1 could not be started: %2")
-                      .arg(run.program, process.errorString())};
+        if (process.error() != QProcess::FailedToStart) {
+            return Failure{QStringLiteral("%1 could not be started: %2")
+                               .arg(run.program, process.errorString())};
+        }
+        QString reason =
+            QStringLiteral("%1 is not installed or cannot be started").arg(run.program);
+        if (!run.package.isEmpty())
+            reason += QStringLiteral(" (%1 comes with the Debian package %2)")
+                          .arg(run.program, run.package);
+        return Failure{reason};
     }
     process.write(run.input);
     process.closeWriteChannel();

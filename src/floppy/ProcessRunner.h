@@ -18,7 +18,9 @@ struct ProcessRun
     QStringList arguments;
     QByteArray input;
     std::chrono::milliseconds timeLimit{10000};
-    QStringList environment; // "NAME=value" added to the program's environment
+    QStringList environment;  // "NAME=value" added to the program's environment
+    QString workingDirectory; // the program's current folder; empty: ours
+    QString package;          // the Debian package the program comes with, if one
 };
 
 struct ProcessOutput
@@ -30,7 +32,9 @@ struct ProcessOutput
 
 // Outside programs go through here, so that tests can script them. A run
 // fails when the program cannot be started, crashes or overruns its time
-// limit; a program that ends with an exit code of its own is an output.
+// limit; a program that ends with an exit code of its own is an output. Only
+// a program that cannot be started is a matter of installing its package, so
+// only that failure names the package.
 class ProcessRunner
 {
   public:

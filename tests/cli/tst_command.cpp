@@ -1,6 +1,7 @@
 // The useropts command run as a script runs it, against files and floppy
 // images the test makes with mkfs.fat and mtools. What it saves must be byte
 // for byte what the window saves after the same Open and edits.
+#include "floppy/ImageChecks.h"
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
@@ -27,6 +28,7 @@
 #include <unistd.h>
 
 using namespace useropts;
+using useropts::testing::spoilImage;
 using useropts::testing::tool;
 
 namespace {
@@ -952,6 +954,79 @@ class TestCommand : public QObject
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, "out/a.bat: USERNAME, WKSTN\nout/b.bat: WKSTN\n");
         QVERIFY(!QFile::exists(pathOf("out")));
+    }
+
+    // The entry DOS opens or none; a damaged file system read but never
+    // written; a name mtools would take for another file's.
+    void imagesAreUsedAsDosUsesThem_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // on standard error
+        QTest::newRow("show, two entries answer")
+            << "show"
+            << "long name" << 1
+            << "useropts: cannot read disk.img: its root folder has two entries that answer to "
+               "USEROPTS.BAT\n";
+        QTest::newRow("show, a folder")
+            << "show"
+            << "folder" << 1 << "useropts: cannot read disk.img: USEROPTS.BAT is a folder\n";
+        QTest::newRow("show, damaged") << "show"
+                                       << "tables differ" << 0 << "";
+        QTest::newRow("set, damaged")
+            << "set"
+            << "tables differ" << 1
+            << "useropts: cannot write disk.img (USEROPTS.BAT): its file system is damaged: "
+               "fsck.fat -n finds \"FATs differ but appear to be intact\"; repair it with "
+               "fsck.fat -r, then try again\n";
+        QTest::newRow("set, @@ in its name") << "set"
+                                             << "@@" << 0 << "";
+        QTest::newRow("batch, damaged template")
+            << "batch"
+            << "tables differ" << 1
+            << "useropts: disk.img cannot be the template: its file system is damaged: fsck.fat "
+               "-n finds \"FATs differ but appear to be intact\"; repair it with fsck.fat -r, "
+               "then try again\nuseropts: nothing was written\n";
+    }
+
+    void imagesAreUsedAsDosUsesThem()
+    {
+        if (QStandardPaths::findExecutable("mcopy").isEmpty() ||
+            QStandardPaths::findExecutable("fsck.fat").isEmpty())
+            QSKIP("mtools and dosfstools are needed to make test images.");
+        QFETCH(QString, command);
+        QFETCH(QString, kind);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const QByteArray settings = fileOf(baseFields());
+        const QString image = makeImage("disk.img", settings);
+        QString name = "disk.img";
+        if (kind != "@@") {
+            QVERIFY(spoilImage(image, kind));
+        } else {
+            name = "disk.img@@0"; // mtools would open disk.img, which holds other settings
+            QVERIFY(QFile::copy(image, pathOf(name)));
+            EditorFields decoy = baseFields();
+            decoy.text(Field::ComputerName) = "DECOY";
+            QCOMPARE(tool("mcopy", {"-o", "-i", image, "-", "::USEROPTS.BAT"}, fileOf(decoy)), 0);
+        }
+        const QByteArray before = contents(image);
+
+        store(pathOf("t.csv"), "WKSTN,CD\nPC1,0\n");
+        const Run r = run(command == "show"    ? QStringList{"show", name}
+                          : command == "batch" ? QStringList{"batch", name, "t.csv", "out"}
+                                               : QStringList{"set", name, "USERNAME=jdoe"});
+        QCOMPARE(r.exitCode, exitCode);
+        QCOMPARE(QString::fromUtf8(r.err), message);
+        QCOMPARE(r.out.contains("WKSTN=PC01\n"), command == "show" && exitCode == 0);
+        QCOMPARE(contents(image), before);
+        if (kind == "@@") {
+            QVERIFY(QFile::rename(pathOf(name), pathOf("set.img")));
+            EditorFields expected = opened(settings);
+            expected.text(Field::UserName) = "jdoe";
+            QCOMPARE(settingsInImage(pathOf("set.img")), fileOf(expected));
+        }
     }
 };
 
