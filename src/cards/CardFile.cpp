@@ -1,5 +1,7 @@
 #include "cards/CardFile.h"
 
+#include "common/Messages.h"
+
 #include "cards/CardList.h"
 #include "files/FileKind.h"
 #include "files/WholeFileWriter.h"
@@ -55,17 +57,15 @@ Result<> storeCardList(const QString& folder, const QByteArray& bytes)
 Result<> loadCardFile(const QString& directory, QStringList& entries)
 {
     entries.clear();
-    const auto fail = [](int errorNumber, const QString& path, const QString& why) {
-        return Failure{
-            QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), why), 0,
-            errorNumber};
+    const auto fail = [](int errorNumber, const QString& path, const QString& why,
+                         FailureKind kind = FailureKind::Other) {
+        return Failure{cannotRead(QDir::toNativeSeparators(path), why), 0, errorNumber, kind};
     };
     const auto path = findCardFile(directory);
     const QFileInfo info(path.value_or(QString()));
     if (!path || !info.exists()) { // none, gone since the folder was listed, or a dangling link
-        return fail(CardFileError::Missing,
-                    QDir(directory).filePath(QString::fromLatin1(kCardFileName)),
-                    QStringLiteral("it does not exist"));
+        return fail(0, QDir(directory).filePath(QString::fromLatin1(kCardFileName)),
+                    QStringLiteral("it does not exist"), FailureKind::Missing);
     }
     // Only a plain file is read: a pipe or a device of that name could keep
     // the window waiting for ever.

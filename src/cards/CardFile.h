@@ -14,10 +14,10 @@ namespace useropts {
 // extracted from the archive arrive as "CARDDATA.TXT".
 inline constexpr char kCardFileName[] = "CardData.txt";
 
-// The error numbers of a failed load. A missing file is no error the user
-// sees: it leads to the offer to download the list.
+// The error numbers of a failed load, which the user is shown. A missing
+// file shows none: it is of the kind Missing and leads to the offer to
+// download the list.
 namespace CardFileError {
-inline constexpr int Missing = 53;
 inline constexpr int DeviceIO = 57;     // reading failed part way
 inline constexpr int NoPermission = 70; // the file may not be read
 inline constexpr int PathAccess =

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "common/ProgramVersion.h"
 #include "files/TemporaryFiles.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,7 @@ int main(int argc, char* argv[])
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("useropts"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(USEROPTS_VERSION));
+    QCoreApplication::setApplicationVersion(useropts::programVersion());
     useropts::SystemProcessRunner processes;
     return useropts::runCommandLine(QCoreApplication::arguments(), processes);
 }

@@ -9,6 +9,14 @@
 
 namespace useropts {
 
+// What a caller does about a failure beyond telling the user: most failures
+// are only told; a missing card list leads to the offer to download one.
+enum class FailureKind
+{
+    Other,
+    Missing, // what was looked for is not there
+};
+
 // Why something failed. The reason is a clause in words for the user ("the
 // file ends before line 5", "cannot write /a/b: permission denied"): it
 // starts in lower case unless it starts with a name, has no final full stop,
@@ -19,6 +27,7 @@ struct Failure
     QString reason;
     int line = 0;        // the line of the file, from 1; 0 when none is meant
     int errorNumber = 0; // the number the user is shown; 0 when none
+    FailureKind kind = FailureKind::Other;
 
     // The reason as a sentence of its own.
     QString sentence() const

@@ -1,6 +1,7 @@
 #include "ui/frmEditor.h"
 
 #include "common/Messages.h"
+#include "common/ProgramVersion.h"
 #include "floppy/FloppyImage.h"
 #include "floppy/SettingsPlace.h"
 #include "settings/BootCautions.h"
@@ -12,7 +13,6 @@
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
 #include "ui/PrintedReport.h"
-#include "ui/ProgramVersion.h"
 
 #include <QAbstractButton>
 #include <QAction>

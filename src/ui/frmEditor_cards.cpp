@@ -3,10 +3,11 @@
 #include "cards/CardDownload.h"
 #include "cards/CardFile.h"
 #include "cards/CardList.h"
+#include "common/Messages.h"
+#include "common/ProgramVersion.h"
 #include "ui/EditorLayout.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
-#include "ui/ProgramVersion.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -50,7 +51,7 @@ void frmEditor::ReadCardData()
 
     if (load.ok())
         return;
-    if (load.failure().errorNumber == CardFileError::Missing) {
+    if (load.failure().kind == FailureKind::Missing) {
         GetCardData();
         return;
     }
@@ -101,11 +102,11 @@ void frmEditor::GetCardData()
         if (stored.ok())
             stored = storeCardList(m_cardPlaces.own, storedCardList(answer.value().body));
         if (!stored.ok()) {
-            m_platform.message(
-                this, plainMessage(kNotUpdatedTitle,
-                                   stored.failure().sentence() +
-                                       QStringLiteral("\n\nThe card list was left as it was."),
-                                   MessageIcon::Warning));
+            m_platform.message(this,
+                               plainMessage(kNotUpdatedTitle,
+                                            stored.failure().sentence() + kParagraphBreak +
+                                                QStringLiteral("The card list was left as it was."),
+                                            MessageIcon::Warning));
             return;
         }
         m_platform.message(this,
@@ -152,8 +153,9 @@ bool frmEditor::replaceShorterList(const QByteArray& body)
         QStringLiteral("Replace the Card List?"),
         QStringLiteral("The list downloaded from %1 holds %2, far fewer than the %3 of the list "
                        "you have. It may be a notice from a proxy or a login page rather than the "
-                       "card list.\n\nReplace your list with it?")
-            .arg(QString::fromLatin1(kMakerSiteHost), cards(fresh), cards(old.size())),
+                       "card list.%4Replace your list with it?")
+            .arg(QString::fromLatin1(kMakerSiteHost), cards(fresh), cards(old.size()),
+                 kParagraphBreak),
         MessageIcon::Question);
     question.buttons = MessageButtons::YesNo;
     question.defaultAnswer = MessageAnswer::No;

@@ -1,6 +1,6 @@
 #include "cards/CardFile.h"
+#include "common/ProgramVersion.h"
 #include "files/TemporaryFiles.h"
-#include "ui/ProgramVersion.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
 

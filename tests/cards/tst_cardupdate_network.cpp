@@ -119,7 +119,7 @@ void tst_CardUpdate::proxy()
     const bool updated = text == "Update Complete";
     QCOMPARE(outcome.title, updated ? "Update" : kNotUpdated);
     QCOMPARE(outcome.text,
-             updated ? text : text.arg(port) + "\n\nThe card list was left as it was.");
+             updated ? text : text.arg(port) + "\r\rThe card list was left as it was.");
     QCOMPARE(entries(), updated ? kNewEntries : kOldEntries);
 }
 
@@ -178,7 +178,7 @@ void tst_CardUpdate::cancel()
     QCOMPARE(titles(), (QStringList{kQuestionTitle, kNotUpdated}));
     QCOMPARE(m_platform->messages[1].text,
              "The download from " + m_server->baseUrl().toString() +
-                 "/carddata.txt was cancelled.\n\nThe card list was left as it was.");
+                 "/carddata.txt was cancelled.\r\rThe card list was left as it was.");
     QCOMPARE(readFile(m_dir->filePath("CARDDATA.TXT")), kOldFile);
     QCOMPARE(entries(), kOldEntries);
     QVERIFY(m_window->isEnabled() && button()->isEnabled());
