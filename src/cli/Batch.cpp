@@ -6,6 +6,7 @@
 #include "cli/SettingValues.h"
 #include "cli/SettingsFile.h"
 #include "cli/TextForms.h"
+#include "common/Messages.h"
 #include "files/FileHead.h"
 #include "files/NewFiles.h"
 #include "files/WholeFileWriter.h"
@@ -29,8 +30,9 @@ constexpr qint64 kMaxImageBytes = 256 * 1024 * 1024;
 Result<> makeFoldersFor(const PlannedOutput& output, const BatchRequest& request)
 {
     if (const auto link = symbolicLinkBelow(request.outputFolder, output.relative)) {
-        return Failure{QStringLiteral("cannot write %1: %2 is a symbolic link now")
-                           .arg(output.shown, QDir::toNativeSeparators(*link))};
+        return Failure{cannotWrite(
+            output.shown,
+            QStringLiteral("%1 is a symbolic link now").arg(QDir::toNativeSeparators(*link)))};
     }
     return makeFolders(QFileInfo(output.path).path());
 }
@@ -75,8 +77,9 @@ Result<> writeOutput(const BatchTemplate& templ, const PlannedOutput& output,
         return image.value()->finish();
     const Result<QByteArray> bytes = readFileStart(image.value()->hiddenPath(), kMaxImageBytes + 1);
     if (!bytes.ok())
-        return Failure{QStringLiteral("cannot write %1: the new image could not be read back: %2")
-                           .arg(output.shown, bytes.failure().reason)};
+        return Failure{cannotWrite(output.shown, QStringLiteral("the new image could not be read "
+                                                                "back: %1")
+                                                     .arg(bytes.failure().reason))};
     return writeWholeFile(output.path, bytes.value(), output.shown);
 }
 

@@ -1,5 +1,7 @@
 #include "files/FileKind.h"
 
+#include "common/Messages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,7 +47,7 @@ Result<> requireRegularFile(const QString& path)
         return Failure{QStringLiteral("it links to %1, which is %2, not a regular file")
                            .arg(QDir::toNativeSeparators(info.canonicalFilePath()), kind)};
     }
-    return Failure{QStringLiteral("it is %1, not a regular file").arg(kind)};
+    return Failure{notARegularFile(kind)};
 }
 
 QString systemErrorText(int errorNumber)

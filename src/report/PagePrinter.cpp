@@ -1,5 +1,6 @@
 #include "report/PagePrinter.h"
 
+#include "common/Messages.h"
 #include "files/WholeFileWriter.h"
 
 #include <QBuffer>
@@ -118,8 +119,7 @@ Result<> writePdf(const QPicture& page, const QString& path)
                                      QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
 
     const auto failed = [&](const QString& why) {
-        return Failure{
-            QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why)};
+        return Failure{cannotWrite(QDir::toNativeSeparators(path), why)};
     };
     QPainter painter;
     if (!painter.begin(&writer))

@@ -213,8 +213,7 @@ Result<> frmEditor::SaveSettings(const QString& path)
     // looks like one is left alone rather than written over.
     const Result<SettingsPlace> place = settingsPlace(path);
     if (!place.ok()) {
-        return Failure{QStringLiteral("cannot write %1: %2")
-                           .arg(QDir::toNativeSeparators(path), place.failure().reason)};
+        return Failure{cannotWrite(QDir::toNativeSeparators(path), place.failure().reason)};
     }
     const Result<> written =
         writeSettingsBytes(m_platform.processes(), place.value(), built.value());
