@@ -37,47 +37,41 @@ std::optional<double> readRadixWhole(const std::string& digits, int radix)
 
 namespace {
 
-std::optional<double> leadingNumber(QStringView text)
+// The text without the blanks, which count nowhere; only ASCII can take
+// part in a number, so anything else stands as a character that ends it.
+std::string withoutBlanks(QStringView text)
 {
-    // Blanks count nowhere, so drop them before looking at anything else.
-    // Only ASCII can take part in a number: anything else ends it.
     std::string s;
     s.reserve(static_cast<std::size_t>(text.size()));
     for (const QChar ch : text) {
-        if (isSkipped(ch))
-            continue;
-        s.push_back(ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : '\x7f');
+        if (!isSkipped(ch))
+            s.push_back(ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : '\x7f');
     }
+    return s;
+}
 
-    if (s.size() >= 2 && s[0] == '&') {
-        const char kind = s[1];
-        if (kind == 'H' || kind == 'h')
-            return readRadixWhole(s.substr(2), 16);
-        if (kind == 'O' || kind == 'o')
-            return readRadixWhole(s.substr(2), 8);
-        return 0.0;
-    }
-
+// The decimal number at the start of s, as from_chars takes it: a sign,
+// digits with at most one point, an exponent (E or D); empty when s starts
+// with no digit.
+std::string decimalPart(const std::string& s)
+{
     std::string number;
     std::size_t i = 0;
     auto isDigit = [&](std::size_t at) { return at < s.size() && s[at] >= '0' && s[at] <= '9'; };
-
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         number.push_back(s[i++]);
     std::size_t mantissaDigits = 0;
-    while (isDigit(i)) {
-        number.push_back(s[i++]);
-        ++mantissaDigits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        number.push_back(s[i++]);
+    for (bool point = false;; point = true) {
         while (isDigit(i)) {
             number.push_back(s[i++]);
             ++mantissaDigits;
         }
+        if (point || i >= s.size() || s[i] != '.')
+            break;
+        number.push_back(s[i++]);
     }
     if (mantissaDigits == 0)
-        return 0.0;
+        return {};
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         std::size_t j = i + 1;
         std::string exponent = "e";
@@ -89,6 +83,23 @@ std::optional<double> leadingNumber(QStringView text)
             number += exponent;
         }
     }
+    return number;
+}
+
+std::optional<double> leadingNumber(QStringView text)
+{
+    const std::string s = withoutBlanks(text);
+    if (s.size() >= 2 && s[0] == '&') {
+        const char kind = s[1];
+        if (kind == 'H' || kind == 'h')
+            return readRadixWhole(s.substr(2), 16);
+        if (kind == 'O' || kind == 'o')
+            return readRadixWhole(s.substr(2), 8);
+        return 0.0;
+    }
+    const std::string number = decimalPart(s);
+    if (number.empty())
+        return 0.0;
 
     double value = 0;
     const char* first = number.data();
