@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cards/CurlTransfer.h"
 
+#include "cards/CurlLibrary.h"
+
 #include <QSocketNotifier>
 
 #include <climits>
@@ -8,6 +10,11 @@
 namespace useropts {
 
 namespace {
+
+const CurlLibrary& curl()
+{
+    return CurlLibrary::get();
+}
 
 void drop(QSocketNotifier*& notifier)
 {
@@ -35,9 +42,17 @@ CurlTransfer::~CurlTransfer()
 
 void CurlTransfer::start()
 {
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    m_multi = curl_multi_init();
-    m_easy = curl_easy_init();
+    if (!curl().failure.isEmpty()) {
+        m_outcome.libraryFailure = curl().failure;
+        QTimer::singleShot(0, this, [this] {
+            m_outcome.code = CURLE_FAILED_INIT;
+            emit ended();
+        });
+        return;
+    }
+    static const CURLcode initialised = curl().global_init(CURL_GLOBAL_DEFAULT);
+    m_multi = curl().multi_init();
+    m_easy = curl().easy_init();
     if (initialised != CURLE_OK || !m_multi || !m_easy) {
         // Reported from the event loop, as every other end is.
         QTimer::singleShot(0, this, [this] {
@@ -46,39 +61,39 @@ void CurlTransfer::start()
         });
         return;
     }
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlTransfer::onSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlTransfer::onTimer);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    curl().multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlTransfer::onSocket);
+    curl().multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    curl().multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlTransfer::onTimer);
+    curl().multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
     configure();
-    curl_multi_add_handle(m_multi, m_easy);
+    curl().multi_add_handle(m_multi, m_easy);
 }
 
 void CurlTransfer::configure()
 {
     const QByteArray url = m_setup.url.toEncoded();
-    curl_easy_setopt(m_easy, CURLOPT_URL, url.constData()); // libcurl keeps a copy
-    curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(m_easy, CURLOPT_HTTPGET, 1L);
+    curl().easy_setopt(m_easy, CURLOPT_URL, url.constData()); // libcurl keeps a copy
+    curl().easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl().easy_setopt(m_easy, CURLOPT_HTTPGET, 1L);
     // The one step to https is ours to decide; nothing else is followed.
-    curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl().easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 0L);
     // HTTP/1.1, whose framing (a length or chunks) our rules are about.
-    curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(m_easy, CURLOPT_USERAGENT, m_setup.userAgent.constData());
+    curl().easy_setopt(m_easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    curl().easy_setopt(m_easy, CURLOPT_USERAGENT, m_setup.userAgent.constData());
     // The list as it is: nothing to undo, and a compressed answer is refused.
-    m_headers = curl_slist_append(nullptr, "Accept-Encoding: identity");
-    curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers);
-    curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+    m_headers = curl().slist_append(nullptr, "Accept-Encoding: identity");
+    curl().easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers);
+    curl().easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl().easy_setopt(m_easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl().easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
     // A cancel during a slow name lookup must not wait for it to end.
-    curl_easy_setopt(m_easy, CURLOPT_QUICK_EXIT, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
-    curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
-    curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
-    curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl().easy_setopt(m_easy, CURLOPT_QUICK_EXIT, 1L);
+    curl().easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl().easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+    curl().easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
+    curl().easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+    curl().easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
+    curl().easy_setopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     useProxy();
 }
 
@@ -86,7 +101,7 @@ void CurlTransfer::useProxy()
 {
     // The proxy was chosen as the desktop would choose it: libcurl must not
     // choose again from the environment.
-    curl_easy_setopt(m_easy, CURLOPT_NOPROXY, "");
+    curl().easy_setopt(m_easy, CURLOPT_NOPROXY, "");
     const QNetworkProxy& proxy = m_setup.proxy;
     QUrl address;
     switch (proxy.type()) {
@@ -100,17 +115,17 @@ void CurlTransfer::useProxy()
                               : QStringLiteral("socks5"));
         break;
     default:
-        curl_easy_setopt(m_easy, CURLOPT_PROXY, "");
+        curl().easy_setopt(m_easy, CURLOPT_PROXY, "");
         return;
     }
     address.setHost(proxy.hostName());
     address.setPort(proxy.port());
-    curl_easy_setopt(m_easy, CURLOPT_PROXY, address.toEncoded().constData());
+    curl().easy_setopt(m_easy, CURLOPT_PROXY, address.toEncoded().constData());
     if (!proxy.user().isEmpty()) {
-        curl_easy_setopt(m_easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData());
-        curl_easy_setopt(m_easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData());
+        curl().easy_setopt(m_easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData());
+        curl().easy_setopt(m_easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData());
         // Whatever the proxy asks for: Basic, Digest, NTLM or Negotiate.
-        curl_easy_setopt(m_easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        curl().easy_setopt(m_easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     }
 }
 
@@ -254,9 +269,9 @@ void CurlTransfer::act(curl_socket_t fd, int events)
         return;
     const qint64 seen = m_bytesSeen;
     int running = 0;
-    curl_multi_socket_action(m_multi, fd, events, &running);
+    curl().multi_socket_action(m_multi, fd, events, &running);
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+    while (CURLMsg* message = curl().multi_info_read(m_multi, &left)) {
         if (message->msg == CURLMSG_DONE) {
             finish(message->data.result);
             emit ended();
@@ -272,10 +287,10 @@ void CurlTransfer::finish(CURLcode code)
     m_outcome.code = code;
     m_outcome.libraryText = QString::fromLocal8Bit(m_errorBuffer).trimmed();
     if (m_outcome.libraryText.isEmpty())
-        m_outcome.libraryText = QString::fromLocal8Bit(curl_easy_strerror(code));
+        m_outcome.libraryText = QString::fromLocal8Bit(curl().easy_strerror(code));
     if (m_easy) {
-        curl_easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &m_outcome.osError);
-        curl_easy_getinfo(m_easy, CURLINFO_HTTP_CONNECTCODE, &m_outcome.proxyStatus);
+        curl().easy_getinfo(m_easy, CURLINFO_OS_ERRNO, &m_outcome.osError);
+        curl().easy_getinfo(m_easy, CURLINFO_HTTP_CONNECTCODE, &m_outcome.proxyStatus);
     }
     release();
 }
@@ -284,12 +299,13 @@ void CurlTransfer::release()
 {
     m_curlTimer.stop();
     if (m_multi && m_easy)
-        curl_multi_remove_handle(m_multi, m_easy);
+        curl().multi_remove_handle(m_multi, m_easy);
     if (m_easy)
-        curl_easy_cleanup(m_easy);
+        curl().easy_cleanup(m_easy);
     if (m_multi)
-        curl_multi_cleanup(m_multi);
-    curl_slist_free_all(m_headers);
+        curl().multi_cleanup(m_multi);
+    if (m_headers)
+        curl().slist_free_all(m_headers);
     m_easy = nullptr;
     m_multi = nullptr;
     m_headers = nullptr;

@@ -37,10 +37,11 @@ class CurlTransfer final : public QObject
     {
         CURLcode code = CURLE_OK;
         QString refusal; // a rule of ours stopped it; reads on from "the answer from <address>"
-        bool headOnly = false; // stopped after a final head whose body is not wanted
-        QString libraryText;   // libcurl's own words for a failure
-        long osError = 0;      // errno of a connection that failed
-        long proxyStatus = 0;  // what a proxy answered the request for a tunnel with
+        bool headOnly = false;  // stopped after a final head whose body is not wanted
+        QString libraryText;    // libcurl's own words for a failure
+        long osError = 0;       // errno of a connection that failed
+        long proxyStatus = 0;   // what a proxy answered the request for a tunnel with
+        QString libraryFailure; // why libcurl itself could not be had
     };
 
     explicit CurlTransfer(Setup setup, QObject* parent = nullptr);

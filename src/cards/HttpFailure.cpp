@@ -137,6 +137,9 @@ Failure describeFailure(const CurlTransfer& transfer, const QUrl& address,
 {
     const CurlTransfer::Outcome& outcome = transfer.outcome();
     const QString where = address.toDisplayString();
+    if (!outcome.libraryFailure.isEmpty())
+        return Failure{QStringLiteral("the card list could not be downloaded from %1: %2")
+                           .arg(where, outcome.libraryFailure)};
     if (!outcome.refusal.isEmpty())
         return Failure{QStringLiteral("the answer from %1 %2").arg(where, outcome.refusal)};
     if (outcome.headOnly || outcome.code == CURLE_OK)
