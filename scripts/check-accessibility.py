@@ -8,13 +8,17 @@ accessibility bus, turns the start-up file dialog away, and prints the window's
 accessibility tree as AT-SPI hands it to a screen reader: each object's role,
 name and description, a choice's entry, the labels each field is labelled by,
 and the actions (with their keys) an input offers. Fails when an input (text,
-combo box, button, link) or a picture has no name, or the window is not
-announced as a named window.
+combo box, button, link) or a picture has no name, the window is not
+announced as a named window, a part of the window is announced as a frame
+of its own (the role of a window), a choice does not give its entry as its
+text, or the inputs are listed in another order than the one Tab visits them
+in, which the script finds by pressing Tab in the window.
 
 Needs Debian's python3-pyatspi, at-spi2-core, dbus and xvfb; run it with
 Debian's own /usr/bin/python3, which is the one that has pyatspi.
 """
 
+import ctypes
 import importlib.util
 import os
 import shutil
@@ -124,6 +128,54 @@ def find(node, test):
     return None
 
 
+class Keyboard:
+    """The X server's keyboard focus and keys, through Xlib and XTEST.
+
+    With no window manager on the private display nothing activates the
+    editor's window; giving it the input focus does, as a click would.
+    """
+
+    TAB = 0xFF09
+
+    def __init__(self, display):
+        x11 = ctypes.CDLL("libX11.so.6")
+        self.xtest = ctypes.CDLL("libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 4
+        x11.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+        x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.x11 = x11
+        self.display = x11.XOpenDisplay(display.encode())
+        if not self.display:
+            sys.exit(f"cannot open the display {display}")
+
+    def focus(self, title):
+        """Gives the top-level window named title the input focus; False if there is none."""
+        root, parent, count = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_uint()
+        kids = ctypes.POINTER(ctypes.c_ulong)()
+        self.x11.XQueryTree(self.display, self.x11.XDefaultRootWindow(self.display), ctypes.byref(root),
+                            ctypes.byref(parent), ctypes.byref(kids), ctypes.byref(count))
+        for i in range(count.value):
+            name = ctypes.c_char_p()
+            if self.x11.XFetchName(self.display, kids[i], ctypes.byref(name)) and name.value == title.encode():
+                self.x11.XSetInputFocus(self.display, kids[i], 2, 0)  # RevertToParent, CurrentTime
+                self.x11.XSync(self.display, 0)
+                return True
+        return False
+
+    def press(self, keysym):
+        code = self.x11.XKeysymToKeycode(self.display, keysym)
+        for down in (1, 0):
+            self.xtest.XTestFakeKeyEvent(self.display, code, down, 0)
+        self.x11.XSync(self.display, 0)
+
+
 def check(editor, scratch, started):
     deadline = time.monotonic() + DEADLINE_SECONDS
     display = start_display(started)
@@ -134,16 +186,48 @@ def check(editor, scratch, started):
     log = open(os.path.join(scratch, "editor.log"), "w+")
     program = subprocess.Popen([editor], cwd=scratch, env=env, stdout=log, stderr=subprocess.STDOUT)
     started.append(program)
-    failed = check_tree(program, deadline)
+    failed = check_tree(program, Keyboard(display), deadline)
     if failed:
         log.seek(0)
         sys.stdout.write("\nThe editor's own output:\n" + log.read())
     return failed
 
 
-def check_tree(program, deadline):
+def check_tree(program, keyboard, deadline):
+    pyatspi = pyatspi_module()
+    top = editor_window(program, deadline)
+    faults, named = describe_tree(top)
+    if top.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW) or top.name != WINDOW:
+        faults.append(f"the window is announced as {top.getRoleName()} {quoted(top.name)}, "
+                      f"not as the window {quoted(WINDOW)}")
+    listed, visited = tab_order(top, keyboard, deadline)
+    print("\nTab visits: " + ", ".join(visited))
+    if visited != listed:
+        faults.append("the inputs are listed as " + ", ".join(listed) + "; Tab visits them as " + ", ".join(visited))
+    print()
+    if faults:
+        for fault in faults:
+            print("FAIL:", fault)
+        return 1
+    print(f"OK: {named} inputs and pictures, each with a name; the window is a named {top.getRoleName()} "
+          f"with no window inside; every choice gives its entry; Tab visits the {len(visited)} inputs "
+          "in the order listed")
+    return 0
 
-    import pyatspi  # only now: it reaches the accessibility bus when imported
+
+def pyatspi_module():
+    import pyatspi  # only when asked: it reaches the accessibility bus when imported
+    return pyatspi
+
+
+def quoted(text):
+    return '"' + text.replace("\n", " ") + '"'
+
+
+def editor_window(program, deadline):
+    """The editor's window once the start-up file dialog is turned away."""
+
+    pyatspi = pyatspi_module()
 
     desktop = pyatspi.Registry.getDesktop(0)
 
@@ -179,15 +263,19 @@ def check_tree(program, deadline):
     wait_for("the settings to be filled in",
              lambda: find(top, lambda n: n.getRole() == pyatspi.ROLE_TEXT and n.queryText().characterCount > 0),
              deadline)
+    return top
 
+
+def describe_tree(top):
+    """Prints the tree below top; the faults found in it, and how many inputs
+    and pictures have a name."""
+
+    pyatspi = pyatspi_module()
     inputs = {pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_COMBO_BOX,
               pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
               pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_LINK}
     faults = []
     named = 0
-
-    def quoted(text):
-        return '"' + text.replace("\n", " ") + '"'
 
     def describe(node, depth):
         nonlocal named
@@ -198,7 +286,11 @@ def check_tree(program, deadline):
                 entry = node.queryText()
                 line += f" = {quoted(entry.getText(0, entry.characterCount))}"
             except NotImplementedError:
-                pass
+                faults.append(f"the choice {quoted(node.name)} gives no entry as its text")
+                line += "   <-- NO ENTRY"
+        if depth > 0 and role in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW):
+            faults.append(f"{node.getRoleName()} {quoted(node.name)} inside the window, as if a window of its own")
+            line += "   <-- A WINDOW IN THE WINDOW"
         if node.description:
             line += f" -- {quoted(node.description)}"
         labels = [target.name for relation in node.getRelationSet()
@@ -233,16 +325,44 @@ def check_tree(program, deadline):
             describe(kid, depth + 1)
 
     describe(top, 0)
-    if top.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW) or top.name != WINDOW:
-        faults.append(f"the window is announced as {top.getRoleName()} {quoted(top.name)}, "
-                      f"not as the window {quoted(WINDOW)}")
-    print()
-    if faults:
-        for fault in faults:
-            print("FAIL:", fault)
-        return 1
-    print(f"OK: {named} inputs and pictures, each with a name; the window is a named {top.getRoleName()}")
-    return 0
+    return faults, named
+
+
+def tab_order(top, keyboard, deadline):
+    """The inputs Tab can reach in the order the tree lists them, and the
+    order Tab visits them in from the one that has the focus at the start,
+    which is the first; each as its role and name."""
+
+    pyatspi = pyatspi_module()
+
+    def named(node):
+        return f"{node.getRoleName()} {quoted(node.name)}"
+
+    def reachable(node, found):
+        state = node.getState()
+        role = node.getRole()
+        if role in (pyatspi.ROLE_TEXT, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_PUSH_BUTTON):
+            if state.contains(pyatspi.STATE_FOCUSABLE) and state.contains(pyatspi.STATE_SENSITIVE):
+                found.append(named(node))
+            return found  # a choice's list and edit line are the choice
+        for kid in children(node):
+            reachable(kid, found)
+        return found
+
+    def focused():
+        node = find(top, lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
+        return None if node is None else named(node)
+
+    listed = reachable(top, [])
+    if not keyboard.focus(WINDOW):
+        sys.exit("the editor's window is not on the display")
+    first = wait_for("the focus in the window", focused, deadline)
+    visited = [first]
+    for _ in range(len(listed) - 1):
+        keyboard.press(Keyboard.TAB)
+        visited.append(wait_for("the focus to move on", lambda: focused() if focused() != visited[-1] else None,
+                                deadline))
+    return listed, visited
 
 
 if __name__ == "__main__":

@@ -15,10 +15,10 @@ namespace {
 // children and its popup as the action, except for its name. On Linux Qt
 // names a combo box by its current entry and leaves the caption to a label
 // relation; a combo box given a name here is announced by that name, as on
-// the other desktops. Its entry is its value, and, where it cannot be typed
-// in, also its text: that is where a screen reader reads the entry of a
-// combo box whose list does not report what is selected, as Qt's lists do
-// not here.
+// the other desktops. Its entry is its value, and also its text: that is
+// where a screen reader reads the entry of a combo box whose list does not
+// report what is selected, as Qt's lists do not here. One that can be typed
+// in shows there what its edit line holds.
 class NamedChoice final : public QAccessibleWidget, public QAccessibleTextInterface
 {
   public:
@@ -38,7 +38,7 @@ class NamedChoice final : public QAccessibleWidget, public QAccessibleTextInterf
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
-        if (type == QAccessible::TextInterface && !choice()->isEditable())
+        if (type == QAccessible::TextInterface)
             return static_cast<QAccessibleTextInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
@@ -218,6 +218,8 @@ QAccessibleInterface* editorInterface(const QString& className, QObject* object)
         return new NamedChoice(static_cast<QComboBox*>(widget));
     if (className == QLatin1String(WebLinkLabel::staticMetaObject.className()))
         return new WebLink(static_cast<QLabel*>(widget));
+    if (className == QLatin1String(SectionArea::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Section);
     // Reached only for a class no interface is made for, such as the editor's
     // own window; Qt would make that a plain client area, which screen
     // readers do not take for a window and so follow no focus into.

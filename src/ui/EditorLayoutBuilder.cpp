@@ -154,7 +154,8 @@ QWidget* makeControl(const ControlRow& row, const LookStyle& look, qreal deviceP
 {
     switch (row.kind) {
     case ControlKind::PictureArea: {
-        auto* area = new Widget<ControlKind::PictureArea>(parent);
+        // Of a class of its own, which assistive technology meets as a section.
+        auto* area = new SectionArea(parent);
         area->setFrameStyle(QFrame::NoFrame);
         return area;
     }
@@ -247,6 +248,35 @@ void nameForScreenReaders(const MadeControls& controls)
             QString::fromLatin1(kSpokenPictures[i].name));
 }
 
+// Assistive technology lists a container's controls in the order of its
+// children, which is their stacking order. The window's own are restacked in
+// the order Tab visits them, the header first and the tip bar last, so that a
+// screen reader lists the frames and fields as Tab goes through them. None of
+// them overlaps another, so nothing drawn changes.
+void stackInTabOrder(const MadeControls& controls)
+{
+    const auto topLevel = [](std::size_t row) {
+        while (kParentRows[row] != kNoRow)
+            row = kParentRows[row];
+        return row;
+    };
+    std::array<bool, kEditorControls.size()> stacked{};
+    for (const std::size_t row : kTabOrderRows) {
+        const std::size_t top = topLevel(row);
+        if (!stacked[top])
+            controls[top]->raise();
+        stacked[top] = true;
+    }
+    // What Tab never reaches stays first if it comes first in the layout, as
+    // the header does, and goes last otherwise.
+    const std::size_t firstStacked =
+        std::size_t(std::find(stacked.begin(), stacked.end(), true) - stacked.begin());
+    for (std::size_t row = firstStacked; row < kEditorControls.size(); ++row) {
+        if (kParentRows[row] == kNoRow && !stacked[row])
+            controls[row]->raise();
+    }
+}
+
 // A row's control as the class its kind is made as, so that binding a row to a
 // member of another class does not compile.
 template <std::size_t Row> Widget<kEditorControls[Row].kind>* made(const MadeControls& controls)
@@ -315,6 +345,7 @@ EditorControls buildEditorLayout(QWidget* window)
         controls[row] = control;
     }
     nameForScreenReaders(controls);
+    stackInTabOrder(controls);
     // Made the window's last child only now, so that it outlives the frames.
     frameStyle->setParent(window);
 

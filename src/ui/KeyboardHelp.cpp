@@ -1,13 +1,32 @@
 #include "ui/KeyboardHelp.h"
 
+#include "ui/FieldTip.h"
+
 #include <QAbstractButton>
+#include <QAction>
 #include <QKeyEvent>
-#include <QToolTip>
 #include <QWidget>
 
 namespace useropts {
 
-KeyboardHelp::KeyboardHelp(QObject* parent) : QObject(parent) {}
+KeyboardHelp::KeyboardHelp(QWidget* window) : QObject(window), m_tip(new FieldTip(window)) {}
+
+void KeyboardHelp::pressOnKeys(QAbstractButton* button, QKeySequence::StandardKey keys)
+{
+    if (keys == QKeySequence::UnknownKey)
+        return;
+    QList<QKeySequence> shortcuts = QKeySequence::keyBindings(keys);
+    // Where Qt cannot tell the desktop it takes the Windows keys, which have
+    // none for Quit; Ctrl+Q quits there too, as on every Linux desktop.
+    if (shortcuts.isEmpty() && keys == QKeySequence::Quit)
+        shortcuts = {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    auto* press = new QAction(button);
+    press->setShortcuts(shortcuts);
+    // Pressed as by its access key, shown pressed for a moment, so that the
+    // user sees which command the keys gave.
+    connect(press, &QAction::triggered, button, &QAbstractButton::animateClick);
+    button->window()->addAction(press);
+}
 
 void KeyboardHelp::pressOnEnter(QAbstractButton* button)
 {
@@ -25,8 +44,7 @@ bool KeyboardHelp::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress &&
         pressedOnEnter(watched, static_cast<const QKeyEvent*>(event)))
         return true;
-    tipOnKeyboardFocus(watched, event);
-    return QObject::eventFilter(watched, event);
+    return tipBesideField(watched, event);
 }
 
 bool KeyboardHelp::pressedOnEnter(QObject* watched, const QKeyEvent* key)
@@ -45,43 +63,34 @@ bool KeyboardHelp::pressedOnEnter(QObject* watched, const QKeyEvent* key)
     return true;
 }
 
-void KeyboardHelp::tipOnKeyboardFocus(QObject* watched, QEvent* event)
+bool KeyboardHelp::tipBesideField(QObject* watched, const QEvent* event)
 {
     auto* control = qobject_cast<QWidget*>(watched);
     if (!control || control->toolTip().isEmpty())
-        return;
+        return false;
     switch (event->type()) {
     case QEvent::FocusIn: {
         const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-            reason == Qt::ShortcutFocusReason)
-            m_tipAfterKey = control;
-        break;
-    }
-    case QEvent::KeyRelease: {
-        // A tip hides at any key but a modifier, so it waits for the key that
-        // moved the focus to come up; that reaches the control now focused.
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        const bool modifier = key->key() >= Qt::Key_Shift && key->key() <= Qt::Key_ScrollLock;
-        if (m_tipAfterKey == control && !modifier && !key->isAutoRepeat()) {
-            m_tipAfterKey = nullptr;
-            m_keyboardTip = control;
-            // Where a pointer resting on the control's lower left corner shows it.
-            QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())),
-                               control->toolTip(), control);
+            reason == Qt::ShortcutFocusReason) {
+            m_tip->showFor(control);
+            m_tipForKeyboard = true;
         }
-        break;
+        return false;
     }
     case QEvent::FocusOut:
-        if (m_keyboardTip == control && QToolTip::text() == control->toolTip())
-            QToolTip::hideText();
-        if (m_keyboardTip == control)
-            m_keyboardTip = nullptr;
-        if (m_tipAfterKey == control)
-            m_tipAfterKey = nullptr;
-        break;
+        m_tip->hideFor(control);
+        return false;
+    case QEvent::ToolTip: // the pointer rests on the control: in place of Qt's tip
+        m_tip->showFor(control);
+        m_tipForKeyboard = false;
+        return true;
+    case QEvent::Leave:
+        if (!m_tipForKeyboard)
+            m_tip->hideFor(control);
+        return false;
     default:
-        break;
+        return false;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
-#include <QPointer>
 
 class QAbstractButton;
 class QKeyEvent;
@@ -9,18 +9,25 @@ class QWidget;
 
 namespace useropts {
 
+class FieldTip;
+
 // What the window does for those who work it from the keyboard beyond what
 // Qt's controls do: Return and keypad Enter press a focused command button,
-// as Space does, and a setting's tip shows when the keyboard brings the
-// focus to it, not only under the pointer, until the focus moves on.
+// as Space does; the desktop's standard keys for a command (Ctrl+S to save)
+// press its button as its access key does; and a setting's tip shows when
+// the keyboard brings the focus to it, until the focus moves on, as well as
+// under the pointer. Either way the tip stands beside its field, never over
+// the field below.
 class KeyboardHelp final : public QObject
 {
     Q_OBJECT
 
   public:
-    explicit KeyboardHelp(QObject* parent = nullptr);
+    explicit KeyboardHelp(QWidget* window);
 
     void pressOnEnter(QAbstractButton* button);
+    // Nothing for QKeySequence::UnknownKey.
+    void pressOnKeys(QAbstractButton* button, QKeySequence::StandardKey keys);
     void showTipOnFocus(QWidget* control);
 
   protected:
@@ -29,10 +36,11 @@ class KeyboardHelp final : public QObject
   private:
     // Return or Enter on a button: presses it; true if taken.
     bool pressedOnEnter(QObject* watched, const QKeyEvent* key);
-    void tipOnKeyboardFocus(QObject* watched, QEvent* event);
+    // Shows or hides the tip of the control watched; true if the event is taken.
+    bool tipBesideField(QObject* watched, const QEvent* event);
 
-    QPointer<QWidget> m_tipAfterKey; // focused by a key; its tip shows when the key comes up
-    QPointer<QWidget> m_keyboardTip; // showing its tip for the keyboard
+    FieldTip* m_tip;
+    bool m_tipForKeyboard = false; // else for the pointer, and gone when it leaves
 };
 
 } // namespace useropts

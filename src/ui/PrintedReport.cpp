@@ -9,9 +9,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QPalette>
 #include <QPicture>
 #include <QScopeGuard>
 #include <QTextLayout>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
 
 namespace useropts {
 
@@ -74,6 +79,82 @@ QString inWholeLines(const QLabel& label, const QString& text)
     return shown;
 }
 
+// WCAG's relative luminance and contrast ratio.
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor& one, const QColor& other)
+{
+    const double a = luminance(one);
+    const double b = luminance(other);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The screen's disabled text (#BEBEBE on #EFEFEF with the Fusion style,
+// 1.6:1) all but vanishes from a printed page. On paper it is mixed with the
+// enabled text colour, no further than needed to stand at 3:1 against its
+// field, so that it stays grey: the field still reads as disabled.
+QColor disabledTextOnPaper(const QPalette& screen)
+{
+    constexpr double kLeast = 3.0;
+    constexpr int kSteps = 16;
+    const QColor base = screen.color(QPalette::Disabled, QPalette::Base);
+    const QColor from = screen.color(QPalette::Disabled, QPalette::Text);
+    const QColor to = screen.color(QPalette::Active, QPalette::Text);
+    QColor mixed = from;
+    for (int step = 1; step <= kSteps && contrast(mixed, base) < kLeast; ++step) {
+        const double t = double(step) / kSteps;
+        mixed = QColor::fromRgbF(float(from.redF() + t * (to.redF() - from.redF())),
+                                 float(from.greenF() + t * (to.greenF() - from.greenF())),
+                                 float(from.blueF() + t * (to.blueF() - from.blueF())));
+    }
+    return mixed;
+}
+
+// The window as it goes on paper, for as long as this lives. Its text is
+// laid out without shaping, and so without the ligatures Qt's shaping puts in
+// (the "fi" of "Configuration" as one glyph, which a PDF reader's search for
+// "fi" does not find): every word is on the page as typed. Disabled text is
+// darkened as above. Both reach every control through the window's font and
+// palette, which none of them overrides for this; the screen gets its own
+// back at the end.
+class PaperLook
+{
+  public:
+    explicit PaperLook(QWidget& window)
+        : m_window(window), m_font(window.font()), m_palette(window.palette()),
+          m_ownFont(window.testAttribute(Qt::WA_SetFont)),
+          m_ownPalette(window.testAttribute(Qt::WA_SetPalette))
+    {
+        QFont paperFont = m_font;
+        paperFont.setStyleStrategy(QFont::PreferNoShaping);
+        window.setFont(paperFont);
+        QPalette paper = m_palette;
+        paper.setColor(QPalette::Disabled, QPalette::Text, disabledTextOnPaper(m_palette));
+        window.setPalette(paper);
+    }
+    ~PaperLook()
+    {
+        m_window.setFont(m_ownFont ? m_font : QFont());
+        m_window.setPalette(m_ownPalette ? m_palette : QPalette());
+    }
+    PaperLook(const PaperLook&) = delete;
+    PaperLook& operator=(const PaperLook&) = delete;
+
+  private:
+    QWidget& m_window;
+    const QFont m_font;
+    const QPalette m_palette;
+    const bool m_ownFont;
+    const bool m_ownPalette;
+};
+
 struct PrintedPage
 {
     QPicture page;
@@ -102,6 +183,9 @@ PrintedPage printDressed(QWidget& window, const ReportControls& report, Platform
                                       kPrintTitle + QStringLiteral("\r\r") +
                                           QStringLiteral("eg: Settings for site XYZ, etc"),
                                       noteDefault});
+    // From here to the page the window is not drawn on screen; the note is
+    // measured in the letters it is printed in.
+    const PaperLook paper(window);
     report.note->setText(inWholeLines(*report.note, answer.value_or(QString())));
     report.tip->setText(printedAtStamp());
     for (QWidget* button : report.buttons)

@@ -9,6 +9,7 @@
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsReader.h"
 #include "settings/SettingsWriter.h"
+#include "ui/FileDrops.h"
 #include "ui/KeyboardHelp.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
@@ -26,6 +27,7 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <tuple>
 #include <utility>
 
 namespace useropts {
@@ -56,17 +58,20 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
       CommonDialog1(platform, this), m_cardPlaces{QCoreApplication::applicationDirPath(), {}},
       m_controls(buildEditorLayout(this)), m_keyboardHelp(new KeyboardHelp(this))
 {
-    const std::pair<QAbstractButton*, void (frmEditor::*)()> clicks[] = {
-        {m_controls.cmdNew, &frmEditor::cmdNew_Click},
-        {m_controls.cmdOpen, &frmEditor::cmdOpen_Click},
-        {m_controls.cmdSave, &frmEditor::cmdSave_Click},
-        {m_controls.cmdPrint, &frmEditor::cmdPrint_Click},
-        {m_controls.cmdGetCards, &frmEditor::cmdGetCards_Click},
-        {m_controls.cmdQuit, &frmEditor::cmdQuit_Click},
+    // Each button's handler, and the desktop's standard keys for it.
+    using Handler = void (frmEditor::*)();
+    const std::tuple<QAbstractButton*, Handler, QKeySequence::StandardKey> clicks[] = {
+        {m_controls.cmdNew, &frmEditor::cmdNew_Click, QKeySequence::New},
+        {m_controls.cmdOpen, &frmEditor::cmdOpen_Click, QKeySequence::Open},
+        {m_controls.cmdSave, &frmEditor::cmdSave_Click, QKeySequence::Save},
+        {m_controls.cmdPrint, &frmEditor::cmdPrint_Click, QKeySequence::Print},
+        {m_controls.cmdGetCards, &frmEditor::cmdGetCards_Click, QKeySequence::UnknownKey},
+        {m_controls.cmdQuit, &frmEditor::cmdQuit_Click, QKeySequence::Quit},
     };
-    for (const auto& [button, handler] : clicks) {
+    for (const auto& [button, handler, keys] : clicks) {
         connect(button, &QAbstractButton::clicked, this, handler);
         m_keyboardHelp->pressOnEnter(button);
+        m_keyboardHelp->pressOnKeys(button, keys);
     }
 
     // The web link without a mouse: F1 anywhere in the window, and the press
@@ -78,15 +83,17 @@ frmEditor::frmEditor(PlatformServices& platform, QWidget* parent)
     addAction(openMakerSite);
     m_controls.Label2->addAction(openMakerSite);
 
-    // Each setting's tip also shows when the keyboard brings the focus to it.
+    // Each setting's tip also shows when the keyboard brings the focus to it;
+    // a file dropped on a setting opens it.
+    auto* drops = new FileDrops(this, [this](const QString& path) { openFile(path); });
     for (const Field field : allFields()) {
         QWidget* control = textField(field);
         if (!control)
             control = choiceField(field);
         m_keyboardHelp->showTipOnFocus(control);
-        control->installEventFilter(this); // drops
+        drops->watch(control);
     }
-    choiceField(Field::NetCard)->lineEdit()->installEventFilter(this);
+    drops->watch(choiceField(Field::NetCard)->lineEdit());
 
     // A pick by the user and a selection made by the program alike.
     QComboBox* dhcp = choiceField(Field::DisableDhcp);
@@ -111,14 +118,10 @@ void frmEditor::Form_Load(const QString& file)
     ReadCardData();
     if (!isVisible()) // closed while the card list downloaded
         return;
-    if (file.isEmpty()) {
+    if (file.isEmpty())
         cmdOpen_Click();
-    } else {
-        // As if picked in the Open dialog, which offers it next time.
-        strSettingsFile = file;
-        CommonDialog1.setFileName(file);
-        ReadSettings(strSettingsFile);
-    }
+    else
+        openFile(file);
     if (textField(Field::UserName)->text().isEmpty() &&
         textField(Field::Password)->text().isEmpty())
         NewSettings();
@@ -145,6 +148,14 @@ void frmEditor::cmdOpen_Click()
     strSettingsFile = CommonDialog1.fileName();
     if (strSettingsFile.isEmpty())
         return;
+    ReadSettings(strSettingsFile);
+}
+
+void frmEditor::openFile(const QString& path)
+{
+    // As if picked in the Open dialog, which offers it next time.
+    strSettingsFile = path;
+    CommonDialog1.setFileName(path);
     ReadSettings(strSettingsFile);
 }
 
@@ -326,21 +337,6 @@ void frmEditor::setCardDirectory(const QString& directory)
 
 bool frmEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    // A drop would put a file's path or dragged text into a setting, which a
-    // later save writes to the floppy: settings change only by typing and
-    // picking.
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        if (qobject_cast<QLineEdit*>(watched) || qobject_cast<QComboBox*>(watched)) {
-            event->ignore();
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
     // A disabled window's filters still see its input, as while the card
     // list downloads; Qt's own controls ignore it then, and so do ours.
     if (!isEnabled())

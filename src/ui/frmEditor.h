@@ -76,6 +76,8 @@ class frmEditor : public QWidget
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // As if path were picked in the Open dialog.
+    void openFile(const QString& path);
     QLineEdit* textField(Field field) const;
     QComboBox* choiceField(Field field) const;
     void showWarning(const QString& title, const QString& text);

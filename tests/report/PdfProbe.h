@@ -34,16 +34,16 @@ inline QImage renderFirstPage(const QString& path)
     return QImage(dir.filePath("page.png"));
 }
 
-// The text of the first page as a reader's search finds it, with ligatures
-// such as "fi" written out; empty when poppler cannot read it.
+// The text of the first page as a reader's search sees it, character for
+// character (a ligature such as "ﬁ" stays one character, which a search for
+// "fi" misses); empty when poppler cannot read it.
 inline QString pdfText(const QString& path)
 {
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-l", "1", path, "-"});
     if (!pdftotext.waitForFinished(10000) || pdftotext.exitCode() != 0)
         return {};
-    return QString::fromUtf8(pdftotext.readAllStandardOutput())
-        .normalized(QString::NormalizationForm_KC);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 // The smallest rectangle holding every pixel that is not white; empty when blank.

@@ -7,7 +7,11 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QtTest>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace useropts;
 using namespace useropts::testing;
@@ -33,6 +37,48 @@ QStringList lookOf(const frmEditor& window)
 QByteArray bytesOf(const QPicture& picture)
 {
     return QByteArray(picture.data(), picture.size());
+}
+
+// WCAG's relative luminance.
+double luminance(QRgb colour)
+{
+    const auto linear = [](int c) {
+        const double v = c / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+           0.0722 * linear(qBlue(colour));
+}
+
+// A field on the page drawn twice the window's size, so that its letters
+// have cores of their own colour: the colour most of it has, and its darkest.
+struct Ink
+{
+    QRgb paper;
+    QRgb ink;
+};
+Ink inkOf(const QPicture& page, const QWidget& field)
+{
+    QImage image(page.boundingRect().size() * 2, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(2, 2);
+    painter.drawPicture(0, 0, page);
+    painter.end();
+    const QRect area(field.mapTo(field.window(), QPoint(2, 2)) * 2,
+                     (field.size() - QSize(4, 4)) * 2);
+    QHash<QRgb, int> counts;
+    QRgb ink = 0xFFFFFFFF;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            ++counts[pixel];
+            if (luminance(pixel) < luminance(ink))
+                ink = pixel;
+        }
+    }
+    const auto most = std::max_element(counts.begin(), counts.end());
+    return {most.key(), ink};
 }
 
 } // namespace
@@ -107,6 +153,14 @@ void PrintReportTest::pageShowsTheReportLook()
     QCOMPARE(lookAtPrint[1], note.value_or(""));
     QCOMPARE(lookAtPrint.mid(3), kOnPaper);
     QCOMPARE(addressAtPrint, address);
+    // A disabled field still looks disabled on paper, but can be read there:
+    // its text stands at 3:1 or more against it.
+    const QPicture& page = m_platform->printedPages[0];
+    const Ink disabled = inkOf(page, *txtIP);
+    const Ink enabled = inkOf(page, *m_window->findChild<QLineEdit*>("txtUsername"));
+    const double contrast = (luminance(disabled.paper) + 0.05) / (luminance(disabled.ink) + 0.05);
+    QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
+    QVERIFY(disabled.paper != enabled.paper && luminance(disabled.ink) > luminance(enabled.ink));
     static const QRegularExpression stampForm(R"(^Printed at (.+) - \d\d:\d\d$)");
     const QString day = stampForm.match(lookAtPrint[2]).captured(1);
     QVERIFY2(day == QLocale::system().toString(dayBefore, QLocale::LongFormat) ||
@@ -147,6 +201,8 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
 
     const QStringList normal = lookOf(*m_window);
     QCOMPARE(normal.mid(3), kCommandButtons + kOnPaper);
+    m_window->findChild<QWidget*>("cmdGetCards")->setFocus(); // no blinking cursor
+    const QImage onScreen = m_window->grab().toImage();
     m_platform->printerAvailable = printer != "none";
     m_platform->printAnswer =
         printer == "works" ? Result<>() : Result<>(Failure{printer == "jams" ? "paper jam" : ""});
@@ -161,6 +217,7 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     // Back before anything is said about the outcome.
     QCOMPARE(lookDuringMessages, QList<QStringList>(icons.size(), normal));
     QCOMPARE(lookOf(*m_window), normal);
+    QCOMPARE(m_window->grab().toImage(), onScreen); // the screen's letters and colours back
     QList<MessageIcon> shown;
     for (const MessageRequest& message : m_platform->messages)
         shown << message.icon;
@@ -200,15 +257,17 @@ void PrintReportTest::pdfHoldsTheReportAsText_data()
 {
     QTest::addColumn<QString>("note");
     QTest::newRow("short note") << "Site XYZ, room 4";
+    // Letter pairs that shaping would set as one glyph.
+    QTest::newRow("note with ff, fi and fl") << "Office floppy, fifth filing";
     QStringList words;
     for (int word = 1; word <= 60; ++word)
         words << QString("remark%1").arg(word);
     QTest::newRow("note longer than its label") << words.join(u' ');
 }
 
-// Text a reader can search and copy, and a note in whole lines: one that
-// does not fit ends with the last line the note's label has room for, and no
-// line is cut through.
+// Text a reader can search and copy, letter by letter as typed, and a note
+// in whole lines: one that does not fit ends with the last line the note's
+// label has room for, and no line is cut through.
 void PrintReportTest::pdfHoldsTheReportAsText()
 {
     QFETCH(QString, note);

@@ -23,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
 
 #include <memory>
 
@@ -126,6 +125,17 @@ class TestEditorWindow : public QObject
     {
         m_platform->saveAnswers.enqueue(path);
         m_window->cmdSave_Click();
+    }
+
+    // The tip on show, if any.
+    static QLabel* shownTip()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* label = qobject_cast<QLabel*>(widget);
+            if (label && label->isVisible() && label->windowType() == Qt::ToolTip)
+                return label;
+        }
+        return nullptr;
     }
 
     void showActive()
@@ -344,23 +354,60 @@ class TestEditorWindow : public QObject
         QCOMPARE(contents(upper), other);
     }
 
-    // A file or text dragged onto a field never becomes a setting.
-    void dropsChangeNoSetting()
+    // A file dropped anywhere, a text field included, opens it as Open does;
+    // anything else is refused, and nothing dropped becomes a setting.
+    void dropsOpenAFileAndNothingElse_data()
     {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("dropped"); // files in the folder, or addresses
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("file on a text field") << "txtLogon" << QStringList{"USEROPTS.BAT"} << true;
+        QTest::newRow("file on the card's line") << "cboNIC" << QStringList{"USEROPTS.BAT"} << true;
+        QTest::newRow("file on the window") << "" << QStringList{"USEROPTS.BAT"} << true;
+        QTest::newRow("two files")
+            << "txtLogon" << QStringList{"USEROPTS.BAT", "OTHER.BAT"} << false;
+        QTest::newRow("a folder") << "txtLogon" << QStringList{"."} << false;
+        QTest::newRow("a web address")
+            << "txtLogon" << QStringList{"http://www.corvane.example/USEROPTS.BAT"} << false;
+        QTest::newRow("text alone") << "txtLogon" << QStringList() << false;
+    }
+
+    void dropsOpenAFileAndNothingElse()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, dropped);
+        QFETCH(bool, opens);
+        const QString path = writeFile("USEROPTS.BAT", fileOf(kStaticLines));
+        writeFile("OTHER.BAT", fileOf(kStaticLines));
         m_window->cmdNew_Click();
+        QWidget* field = target.isEmpty() ? m_window.get() : m_window->findChild<QWidget*>(target);
+        if (auto* choice = qobject_cast<QComboBox*>(field))
+            field = choice->lineEdit();
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            line->setText("old text");
+        const EditorFields before = m_window->fields();
+
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(pathOf("USEROPTS.BAT"))});
-        data.setText("dropped");
-        for (QWidget* field : std::initializer_list<QWidget*>{
-                 m_window->findChild<QLineEdit*>("txtLogon"),
-                 m_window->findChild<QComboBox*>("cboNIC")->lineEdit()}) {
-            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(field, &enter);
-            QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(field, &drop);
-            QVERIFY(!enter.isAccepted() && !drop.isAccepted());
-        }
-        QCOMPARE(m_window->fields(), defaultSettings());
+        QList<QUrl> urls;
+        for (const QString& name : dropped)
+            urls << (name.startsWith("http") ? QUrl(name) : QUrl::fromLocalFile(pathOf(name)));
+        data.setUrls(urls);
+        data.setText("dropped text");
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(field, &enter);
+        QDropEvent drop({5, 5}, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(field, &drop);
+        QCOMPARE(enter.isAccepted(), opens);
+        QCOMPARE(drop.isAccepted(), opens);
+        if (opens) // a move would have the file manager delete the file
+            QCOMPARE(drop.dropAction(), Qt::CopyAction);
+
+        // Opened once the drop is over, as from the dialog: the next one offers it.
+        QTRY_COMPARE(m_window->fields(), opens ? kStaticFields : before);
+        QVERIFY(m_platform->messages.isEmpty());
+        m_window->cmdOpen_Click();
+        QCOMPARE(m_platform->fileDialogs.size(), 1);
+        QCOMPARE(m_platform->fileDialogs.first().request.fileName, opens ? path : QString());
     }
 
     // Values that will not work at boot are saved as typed, with a caution
@@ -687,28 +734,38 @@ class TestEditorWindow : public QObject
         QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl("http://www.corvane.example")});
     }
 
-    void accessKeysPressTheButtons_data()
+    // Each command by its access key and by the desktop's standard keys.
+    void keysPressTheButtons_data()
     {
-        QTest::addColumn<int>("key");
+        QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("effect");
-        QTest::newRow("Alt+N") << int(Qt::Key_N) << "defaults";
-        QTest::newRow("Alt+O") << int(Qt::Key_O) << "open dialog";
-        QTest::newRow("Alt+S") << int(Qt::Key_S) << "save dialog";
-        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << "closed";
+        const std::pair<char, const char*> commands[] = {{'N', "defaults"},
+                                                         {'O', "open dialog"},
+                                                         {'S', "save dialog"},
+                                                         {'P', "notes prompt"},
+                                                         {'Q', "closed"}};
+        for (const auto& [letter, effect] : commands) {
+            for (const char* modifier : {"Alt", "Ctrl"}) {
+                const QString keys = QString("%1+%2").arg(modifier).arg(letter);
+                QTest::newRow(qPrintable(keys)) << QKeySequence(keys) << QString(effect);
+            }
+        }
     }
 
-    void accessKeysPressTheButtons()
+    void keysPressTheButtons()
     {
-        QFETCH(int, key);
+        QFETCH(QKeySequence, keys);
         QFETCH(QString, effect);
         showActive();
         m_window->findChild<QLineEdit*>("txtUsername")->setText("unsaved edit");
-        QTest::keyClick(m_window.get(), Qt::Key(key), Qt::AltModifier);
+        QTest::keySequence(m_window.get(), keys);
 
-        // A button pressed by its key shows itself pressed for a moment first.
+        // A button pressed by its keys shows itself pressed for a moment first.
         const auto seen = [this]() -> QString {
             if (m_window->fields() == defaultSettings())
                 return "defaults";
+            if (!m_platform->prompts.isEmpty())
+                return "notes prompt";
             if (!m_platform->fileDialogs.isEmpty())
                 return m_platform->fileDialogs.first().save ? "save dialog" : "open dialog";
             if (!m_window->isVisible())
@@ -753,6 +810,15 @@ class TestEditorWindow : public QObject
         }
         QCOMPARE(spoken, expected);
 
+        // A choice's entry, the card's typed text too, is read as its text.
+        m_window->cmdNew_Click();
+        for (QComboBox* choice : m_window->findChildren<QComboBox*>()) {
+            QAccessibleTextInterface* text =
+                QAccessible::queryAccessibleInterface(choice)->textInterface();
+            QVERIFY2(text, qPrintable(choice->objectName()));
+            QCOMPARE(text->text(0, text->characterCount()), choice->currentText());
+        }
+
         const QAccessibleInterface* window = QAccessible::queryAccessibleInterface(m_window.get());
         QCOMPARE(window->role(), QAccessible::Window);
         QCOMPARE(window->text(QAccessible::Name), QString("User Options Editor"));
@@ -785,8 +851,7 @@ class TestEditorWindow : public QObject
     }
 
     // The web link by F1 and by the press action a screen reader finds on it;
-    // a setting's tip once the Tab key that brought the focus there is up,
-    // gone with the focus.
+    // a setting's tip once Tab brings the focus there, gone with the focus.
     void linkAndTipsWithoutAMouse()
     {
         showActive();
@@ -798,14 +863,71 @@ class TestEditorWindow : public QObject
         const QUrl site("http://www.corvane.example");
         QCOMPARE(m_platform->openedUrls, (QList<QUrl>{site, site}));
 
-        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("txtPassword"));
-        QVERIFY(!QToolTip::isVisible());
-        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
-        QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString("Password for the above username"));
+        QTRY_VERIFY(shownTip());
+        QCOMPARE(shownTip()->text(), QString("Password for the above username"));
         m_window->findChild<QLineEdit*>("txtDomain")->setFocus(Qt::MouseFocusReason);
-        QTRY_VERIFY(!QToolTip::isVisible());
+        QTRY_VERIFY(!shownTip());
+    }
+
+    // A tip, whether Tab or the pointer brings it, stands beside its field,
+    // to the right or above, within the window's width, and leaves both the
+    // field and the next one Tab goes to in view.
+    void tipsBesideTheirFields_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("previous");
+        QTest::addColumn<bool>("byKeyboard");
+        QStringList tipped;
+        for (const ControlRow& row : kEditorControls) {
+            if (row.tip)
+                tipped << row.name;
+        }
+        const std::size_t count = kEditorTabOrder.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!tipped.contains(kEditorTabOrder[i]))
+                continue;
+            for (const bool byKeyboard : {true, false}) {
+                QTest::addRow("%s, %s", kEditorTabOrder[i], byKeyboard ? "Tab" : "pointer")
+                    << kEditorTabOrder[i] << kEditorTabOrder[(i + 1) % count]
+                    << kEditorTabOrder[(i + count - 1) % count] << byKeyboard;
+            }
+        }
+    }
+
+    void tipsBesideTheirFields()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, next);
+        QFETCH(QString, previous);
+        QFETCH(bool, byKeyboard);
+        showActive();
+        auto* field = m_window->findChild<QWidget*>(control);
+        const QRect place(field->mapToGlobal(QPoint(0, 0)), field->size());
+        if (byKeyboard) {
+            m_window->findChild<QWidget*>(previous)->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), field);
+        } else {
+            QHelpEvent rest(QEvent::ToolTip, field->rect().center(), place.center());
+            QApplication::sendEvent(field, &rest);
+        }
+        QTRY_VERIFY(shownTip());
+        QCOMPARE(shownTip()->text(), field->toolTip());
+
+        const QRect tip = shownTip()->geometry();
+        const QWidget* after = m_window->findChild<QWidget*>(next);
+        const QRect window(m_window->mapToGlobal(QPoint(0, 0)), m_window->size());
+        QVERIFY2(tip.left() > place.right() || tip.bottom() < place.top(), "not beside");
+        QVERIFY(!tip.intersects(QRect(after->mapToGlobal(QPoint(0, 0)), after->size())));
+        QVERIFY(tip.left() >= window.left() && tip.right() <= window.right());
+        if (!byKeyboard) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(field, &leave);
+            QVERIFY(!shownTip());
+        }
     }
 };
 
