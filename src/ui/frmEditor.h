@@ -82,8 +82,6 @@ class frmEditor : public QWidget
     QComboBox* choiceField(Field field) const;
     void showWarning(const QString& title, const QString& text);
     Result<HttpAnswer> downloadCardList(const QString& host);
-    // True when a list less than half as long as the user's may replace it.
-    bool replaceShorterList(const QByteArray& body);
     void closeAfterDownload();
 
     PlatformServices& m_platform;

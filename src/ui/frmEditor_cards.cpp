@@ -8,6 +8,7 @@
 #include "ui/EditorLayout.h"
 #include "ui/MakerSite.h"
 #include "ui/PlatformServices.h"
+#include "ui/ShorterListQuestion.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -97,7 +98,8 @@ void frmEditor::GetCardData()
         Result<> stored = answer.ok()
                               ? checkCardList(answer.value().body, answer.value().contentType)
                               : Result<>(answer.failure());
-        if (stored.ok() && !replaceShorterList(answer.value().body))
+        if (stored.ok() &&
+            !replacesShorterList(m_platform, this, m_cardPlaces, answer.value().body))
             return; // the user keeps the list
         if (stored.ok())
             stored = storeCardList(m_cardPlaces.own, storedCardList(answer.value().body));
@@ -137,29 +139,6 @@ Result<HttpAnswer> frmEditor::downloadCardList(const QString& host)
         QUrl(QStringLiteral("http://") + host + QStringLiteral("/carddata.txt")),
         "UserOptionsEditor/" + programVersion().toLatin1(), HttpTimeouts{}};
     return m_platform.download(this, request, stop);
-}
-
-bool frmEditor::replaceShorterList(const QByteArray& body)
-{
-    QStringList old;
-    (void)loadCardFile(cardFolderToRead(m_cardPlaces), old); // no list: nothing to lose
-    const qsizetype fresh = cardEntries(storedCardList(body)).size();
-    if (!shrinksTooFar(old.size(), fresh))
-        return true;
-    const auto cards = [](qsizetype n) {
-        return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
-    };
-    MessageRequest question = plainMessage(
-        QStringLiteral("Replace the Card List?"),
-        QStringLiteral("The list downloaded from %1 holds %2, far fewer than the %3 of the list "
-                       "you have. It may be a notice from a proxy or a login page rather than the "
-                       "card list.%4Replace your list with it?")
-            .arg(QString::fromLatin1(kMakerSiteHost), cards(fresh), cards(old.size()),
-                 kParagraphBreak),
-        MessageIcon::Question);
-    question.buttons = MessageButtons::YesNo;
-    question.defaultAnswer = MessageAnswer::No;
-    return m_platform.message(this, question) == MessageAnswer::Yes;
 }
 
 void frmEditor::closeEvent(QCloseEvent* event)
