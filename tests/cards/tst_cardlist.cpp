@@ -1,13 +1,15 @@
 #include "cards/CardFile.h"
 
+#include "support/SettingsFiles.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QTest>
 
 using namespace useropts;
 
-class tst_CardList : public QObject
+class TestCardList : public QObject
 {
     Q_OBJECT
 
@@ -34,20 +36,18 @@ const QStringList kTwoCards{"EL3C574 - 3Com 3C574 PC Card", "NE2000 - NE2000 Com
 
 } // namespace
 
-void tst_CardList::init()
+void TestCardList::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void tst_CardList::writeFile(const QString& name, const QByteArray& bytes)
+void TestCardList::writeFile(const QString& name, const QByteArray& bytes)
 {
-    QFile file(m_dir->filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    useropts::testing::writeFile(m_dir->filePath(name), bytes);
 }
 
-void tst_CardList::entries_data()
+void TestCardList::entries_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
@@ -82,7 +82,7 @@ void tst_CardList::entries_data()
         << QStringList{QStringLiteral(u"\u00C9T\u00B5\u0160\u0178 - \u00E9t\u00E9 \u20AC")};
 }
 
-void tst_CardList::entries()
+void TestCardList::entries()
 {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, expected);
@@ -92,7 +92,7 @@ void tst_CardList::entries()
     QCOMPARE(entries, expected);
 }
 
-void tst_CardList::findsFileWhateverItsCase_data()
+void TestCardList::findsFileWhateverItsCase_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("found");
@@ -102,7 +102,7 @@ void tst_CardList::findsFileWhateverItsCase_data()
     QTest::newRow("another name") << "CardData.txt.bak" << false;
 }
 
-void tst_CardList::findsFileWhateverItsCase()
+void TestCardList::findsFileWhateverItsCase()
 {
     QFETCH(QString, name);
     QFETCH(bool, found);
@@ -117,7 +117,7 @@ void tst_CardList::findsFileWhateverItsCase()
     QCOMPARE(cardFileForUpdate(m_dir->path()), m_dir->filePath(found ? name : "CardData.txt"));
 }
 
-void tst_CardList::installedCopyReadsTheUsersListFirst_data()
+void TestCardList::installedCopyReadsTheUsersListFirst_data()
 {
     QTest::addColumn<bool>("own");     // the user has a list of their own
     QTest::addColumn<bool>("shipped"); // the installed copy ships one
@@ -127,7 +127,7 @@ void tst_CardList::installedCopyReadsTheUsersListFirst_data()
     QTest::newRow("none anywhere: the download is offered") << false << false << QStringList();
 }
 
-void tst_CardList::installedCopyReadsTheUsersListFirst()
+void TestCardList::installedCopyReadsTheUsersListFirst()
 {
     QFETCH(bool, own);
     QFETCH(bool, shipped);
@@ -156,5 +156,5 @@ void tst_CardList::installedCopyReadsTheUsersListFirst()
     QVERIFY(!blocked.ok() && blocked.failure().reason.startsWith("cannot create the folder"));
 }
 
-QTEST_GUILESS_MAIN(tst_CardList)
+QTEST_GUILESS_MAIN(TestCardList)
 #include "tst_cardlist.moc"

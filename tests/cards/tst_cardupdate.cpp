@@ -43,7 +43,7 @@ const QString kNotFound = QStringLiteral("CARDDATA.TXT Not Found");
 
 } // namespace
 
-QStringList tst_CardUpdate::entries() const
+QStringList TestCardUpdate::entries() const
 {
     QStringList list;
     for (int i = 0; i < cards()->count(); ++i)
@@ -51,7 +51,7 @@ QStringList tst_CardUpdate::entries() const
     return list;
 }
 
-void tst_CardUpdate::init()
+void TestCardUpdate::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -64,13 +64,13 @@ void tst_CardUpdate::init()
     m_window->setCardDirectory(m_dir->path());
 }
 
-void tst_CardUpdate::cleanup()
+void TestCardUpdate::cleanup()
 {
     m_window.reset();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
-void tst_CardUpdate::update_data()
+void TestCardUpdate::update_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QByteArray>("answer");
@@ -174,7 +174,7 @@ void tst_CardUpdate::update_data()
                               << QByteArray() << kOldEntries;
 }
 
-void tst_CardUpdate::update()
+void TestCardUpdate::update()
 {
     QFETCH(QString, server);
     QFETCH(QByteArray, answer);
@@ -235,7 +235,7 @@ void tst_CardUpdate::update()
     QVERIFY(button()->isEnabled());
 }
 
-void tst_CardUpdate::writeOldList(const QByteArray& bytes)
+void TestCardUpdate::writeOldList(const QByteArray& bytes)
 {
     QFile old(m_dir->filePath("CARDDATA.TXT"));
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write(bytes) == bytes.size());
@@ -243,7 +243,7 @@ void tst_CardUpdate::writeOldList(const QByteArray& bytes)
     m_window->ReadCardData();
 }
 
-QStringList tst_CardUpdate::titles() const
+QStringList TestCardUpdate::titles() const
 {
     QStringList list;
     for (const MessageRequest& message : m_platform->messages)
@@ -251,7 +251,7 @@ QStringList tst_CardUpdate::titles() const
     return list;
 }
 
-void tst_CardUpdate::shorterList_data()
+void TestCardUpdate::shorterList_data()
 {
     QTest::addColumn<int>("oldCount");
     QTest::addColumn<QByteArray>("body");
@@ -271,7 +271,7 @@ void tst_CardUpdate::shorterList_data()
     QTest::newRow("no list before") << 0 << card << QString() << true;
 }
 
-void tst_CardUpdate::shorterList()
+void TestCardUpdate::shorterList()
 {
     QFETCH(int, oldCount);
     QFETCH(QByteArray, body);
@@ -303,14 +303,14 @@ void tst_CardUpdate::shorterList()
     QCOMPARE(cards()->count(), replace ? body.count('\n') : oldCount);
 }
 
-void tst_CardUpdate::missingFileAtStartup_data()
+void TestCardUpdate::missingFileAtStartup_data()
 {
     QTest::addColumn<bool>("accept");
     QTest::newRow("declined") << false;
     QTest::newRow("downloaded") << true;
 }
 
-void tst_CardUpdate::missingFileAtStartup()
+void TestCardUpdate::missingFileAtStartup()
 {
     QFETCH(bool, accept);
     m_server->answer = reply(kNewList);
@@ -333,7 +333,7 @@ void tst_CardUpdate::missingFileAtStartup()
              accept ? QStringList{"CardData.txt"} : QStringList());
 }
 
-void tst_CardUpdate::unreadableFileReportsNumber_data()
+void TestCardUpdate::unreadableFileReportsNumber_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("number");
@@ -344,7 +344,7 @@ void tst_CardUpdate::unreadableFileReportsNumber_data()
 #endif
 }
 
-void tst_CardUpdate::unreadableFileReportsNumber()
+void TestCardUpdate::unreadableFileReportsNumber()
 {
     QFETCH(QString, kind);
     QFETCH(int, number);
@@ -361,4 +361,4 @@ void tst_CardUpdate::unreadableFileReportsNumber()
     QCOMPARE(error.icon, MessageIcon::None);
 }
 
-QTEST_MAIN(tst_CardUpdate)
+QTEST_MAIN(TestCardUpdate)

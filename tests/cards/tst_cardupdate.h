@@ -19,7 +19,7 @@
 // 127.0.0.1 (proxies and Cancel in tst_cardupdate_network.cpp). The https
 // rows and the close during a stall run in copies of this program
 // (tst_cardupdate_process.cpp).
-class tst_CardUpdate : public QObject
+class TestCardUpdate : public QObject
 {
     Q_OBJECT
 

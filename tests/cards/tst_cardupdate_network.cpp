@@ -19,7 +19,7 @@ using namespace useropts;
 using namespace cardupdate;
 using useropts::testing::LocalHttpServer;
 
-void tst_CardUpdate::proxy_data()
+void TestCardUpdate::proxy_data()
 {
     QTest::addColumn<QString>("address"); // http_proxy; %1 is the proxy's port
     QTest::addColumn<QByteArray>("asks"); // what the proxy asks for; empty: nothing listens
@@ -75,7 +75,7 @@ bool digestMatches(const QByteArray& authorization, const QByteArray& user,
 
 } // namespace
 
-void tst_CardUpdate::proxy()
+void TestCardUpdate::proxy()
 {
     QFETCH(QString, address);
     QFETCH(QByteArray, asks);
@@ -123,7 +123,7 @@ void tst_CardUpdate::proxy()
     QCOMPARE(entries(), updated ? kNewEntries : kOldEntries);
 }
 
-void tst_CardUpdate::cancel_data()
+void TestCardUpdate::cancel_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QByteArray>("answer"); // then a byte every 50 ms
@@ -135,7 +135,7 @@ void tst_CardUpdate::cancel_data()
     QTest::newRow("Cancel in the box") << "Cancel" << head + kNewList;
 }
 
-void tst_CardUpdate::cancel()
+void TestCardUpdate::cancel()
 {
     QFETCH(QString, how);
     QFETCH(QByteArray, answer);

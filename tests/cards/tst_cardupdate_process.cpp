@@ -98,7 +98,7 @@ QProcessEnvironment childEnvironment()
 
 } // namespace
 
-void tst_CardUpdate::httpsInPrivateStore()
+void TestCardUpdate::httpsInPrivateStore()
 {
     if (qEnvironmentVariableIsSet(kTlsFolder))
         QSKIP("Runs in the parent only.");
@@ -131,11 +131,11 @@ void tst_CardUpdate::httpsInPrivateStore()
     QVERIFY(child.waitForFinished(120000));
     const QByteArray output = child.readAll();
     QVERIFY2(child.exitCode() == 0 &&
-                 output.contains("PASS   : tst_CardUpdate::https(same host on https)"),
+                 output.contains("PASS   : TestCardUpdate::https(same host on https)"),
              output.constData());
 }
 
-void tst_CardUpdate::https_data()
+void TestCardUpdate::https_data()
 {
     QTest::addColumn<QByteArray>("location"); // where the plain answer points
     QTest::addColumn<QString>("certificate");
@@ -165,7 +165,7 @@ void tst_CardUpdate::https_data()
                                       "target host name 'www.corvane.example'.";
 }
 
-void tst_CardUpdate::https()
+void TestCardUpdate::https()
 {
     const QString folder = qEnvironmentVariable(kTlsFolder);
     if (folder.isEmpty())
@@ -194,7 +194,7 @@ void tst_CardUpdate::https()
     QCOMPARE(entries(), updated ? kNewEntries : kOldEntries);
 }
 
-void tst_CardUpdate::closeDuringStall_data()
+void TestCardUpdate::closeDuringStall_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("the window's close button") << "close";
@@ -203,7 +203,7 @@ void tst_CardUpdate::closeDuringStall_data()
     QTest::newRow("closed at start-up") << "start-up";
 }
 
-void tst_CardUpdate::closeDuringStall()
+void TestCardUpdate::closeDuringStall()
 {
     if (qEnvironmentVariableIsSet(kCloseFolder))
         QSKIP("Runs in the parent only.");
@@ -226,7 +226,7 @@ void tst_CardUpdate::closeDuringStall()
     QVERIFY2(child.waitForFinished(2000), "the program still ran 2 s after it was closed");
     output += child.readAllStandardOutput() + child.readAllStandardError();
     QVERIFY2(child.exitCode() == 0 &&
-                 output.contains("PASS   : tst_CardUpdate::closeDuringStallChild()"),
+                 output.contains("PASS   : TestCardUpdate::closeDuringStallChild()"),
              output.constData());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              startup ? QStringList() : QStringList{"CARDDATA.TXT"});
@@ -234,7 +234,7 @@ void tst_CardUpdate::closeDuringStall()
         QCOMPARE(readFile(m_dir->filePath("CARDDATA.TXT")), kOldFile);
 }
 
-void tst_CardUpdate::closeDuringStallChild()
+void TestCardUpdate::closeDuringStallChild()
 {
     const QString folder = qEnvironmentVariable(kCloseFolder);
     if (folder.isEmpty())

@@ -71,7 +71,7 @@ bool writeSchedulerConfig(const QDir& dir)
 } // namespace
 #endif
 
-class DefaultPrinterTest : public QObject
+class TestDefaultPrinter : public QObject
 {
     Q_OBJECT
 
@@ -84,7 +84,7 @@ class DefaultPrinterTest : public QObject
     QTemporaryDir m_scheduler;
 };
 
-void DefaultPrinterTest::initTestCase()
+void TestDefaultPrinter::initTestCase()
 {
     // Only the test's own scheduler is asked, from the first question on, as
     // the printing library keeps the server it first asked; and no personal
@@ -95,7 +95,7 @@ void DefaultPrinterTest::initTestCase()
     qunsetenv("LPDEST");
 }
 
-void DefaultPrinterTest::noDefaultPrinterIsNeverASuccess()
+void TestDefaultPrinter::noDefaultPrinterIsNeverASuccess()
 {
     if (!QPrinterInfo::defaultPrinter().isNull())
         QSKIP("a default printer is set up");
@@ -109,7 +109,7 @@ void DefaultPrinterTest::noDefaultPrinterIsNeverASuccess()
 // The Print button's report through a scheduler and a queue of the test's
 // own, the way the editor prints on a workstation. Whatever happens, the
 // scheduler stops.
-void DefaultPrinterTest::reportPrintedOnTheDefaultPrinter()
+void TestDefaultPrinter::reportPrintedOnTheDefaultPrinter()
 {
 #if defined(Q_OS_LINUX)
     const auto tool = [](const char* name) {
@@ -204,5 +204,5 @@ void DefaultPrinterTest::reportPrintedOnTheDefaultPrinter()
 #endif
 }
 
-QTEST_MAIN(DefaultPrinterTest)
+QTEST_MAIN(TestDefaultPrinter)
 #include "tst_defaultprinter.moc"

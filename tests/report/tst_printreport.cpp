@@ -83,7 +83,7 @@ Ink inkOf(const QPicture& page, const QWidget& field)
 
 } // namespace
 
-class PrintReportTest : public QObject
+class TestPrintReport : public QObject
 {
     Q_OBJECT
 
@@ -103,7 +103,7 @@ class PrintReportTest : public QObject
     std::unique_ptr<frmEditor> m_window;
 };
 
-void PrintReportTest::init()
+void TestPrintReport::init()
 {
     m_window.reset();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -116,14 +116,14 @@ void PrintReportTest::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
-void PrintReportTest::pageShowsTheReportLook_data()
+void TestPrintReport::pageShowsTheReportLook_data()
 {
     QTest::addColumn<std::optional<QString>>("note"); // nullopt: Cancel
     QTest::newRow("note typed") << std::optional<QString>("Site XYZ, room 4");
     QTest::newRow("prompt cancelled") << std::optional<QString>();
 }
 
-void PrintReportTest::pageShowsTheReportLook()
+void TestPrintReport::pageShowsTheReportLook()
 {
     QFETCH(std::optional<QString>, note);
     const QString settingsPath = m_dir->filePath("useropts.bat");
@@ -168,7 +168,7 @@ void PrintReportTest::pageShowsTheReportLook()
              qPrintable(lookAtPrint[2]));
 }
 
-void PrintReportTest::windowComesBackAndOffersAPdf_data()
+void TestPrintReport::windowComesBackAndOffersAPdf_data()
 {
     QTest::addColumn<QString>("printer");
     QTest::addColumn<MessageAnswer>("savePdf");
@@ -191,7 +191,7 @@ void PrintReportTest::windowComesBackAndOffersAPdf_data()
         << "none" << yes << Name("missing/r.pdf") << QList{I::Warning, I::Warning} << "";
 }
 
-void PrintReportTest::windowComesBackAndOffersAPdf()
+void TestPrintReport::windowComesBackAndOffersAPdf()
 {
     QFETCH(QString, printer);
     QFETCH(MessageAnswer, savePdf);
@@ -253,7 +253,7 @@ void PrintReportTest::windowComesBackAndOffersAPdf()
     QCOMPARE(saved, renderFirstPage(reference));
 }
 
-void PrintReportTest::pdfHoldsTheReportAsText_data()
+void TestPrintReport::pdfHoldsTheReportAsText_data()
 {
     QTest::addColumn<QString>("note");
     QTest::newRow("short note") << "Site XYZ, room 4";
@@ -268,7 +268,7 @@ void PrintReportTest::pdfHoldsTheReportAsText_data()
 // Text a reader can search and copy, letter by letter as typed, and a note
 // in whole lines: one that does not fit ends with the last line the note's
 // label has room for, and no line is cut through.
-void PrintReportTest::pdfHoldsTheReportAsText()
+void TestPrintReport::pdfHoldsTheReportAsText()
 {
     QFETCH(QString, note);
     const auto* lblNote = m_window->findChild<QLabel*>("lblNote");
@@ -297,7 +297,7 @@ void PrintReportTest::pdfHoldsTheReportAsText()
 }
 
 // The prompt the editor asks for, in the real dialog, closed from a timer.
-void PrintReportTest::realPromptShowsPrintAndTheExample()
+void TestPrintReport::realPromptShowsPrintAndTheExample()
 {
     m_window->cmdPrint_Click();
     QCOMPARE(m_platform->prompts.size(), 1);
@@ -321,5 +321,5 @@ void PrintReportTest::realPromptShowsPrintAndTheExample()
     QCOMPARE(answer, std::optional(m_platform->prompts[0].defaultAnswer));
 }
 
-QTEST_MAIN(PrintReportTest)
+QTEST_MAIN(TestPrintReport)
 #include "tst_printreport.moc"

@@ -1,5 +1,7 @@
 #include "support/ScriptedPlatform.h"
 
+#include "ui/frmEditor.h"
+
 #include <QScopeGuard>
 
 namespace useropts::testing {
@@ -101,6 +103,18 @@ void ScriptedPlatform::clearRecords()
     printedPages.clear();
     pdfPaths.clear();
     httpRequests.clear();
+}
+
+void openThroughDialog(ScriptedPlatform& platform, frmEditor& window, const QString& path)
+{
+    platform.openAnswers.enqueue(path);
+    window.cmdOpen_Click();
+}
+
+void saveThroughDialog(ScriptedPlatform& platform, frmEditor& window, const QString& path)
+{
+    platform.saveAnswers.enqueue(path);
+    window.cmdSave_Click();
 }
 
 } // namespace useropts::testing

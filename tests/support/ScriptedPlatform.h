@@ -11,6 +11,10 @@
 #include <functional>
 #include <optional>
 
+namespace useropts {
+class frmEditor;
+}
+
 namespace useropts::testing {
 
 // Answers every desktop service from queues that a test fills, and records
@@ -90,5 +94,9 @@ class ScriptedPlatform final : public PlatformServices
     SystemProcessRunner m_system;
     HttpDownload* m_download = nullptr; // while one runs
 };
+
+// Opens or saves path through the window's dialog, as the user would.
+void openThroughDialog(ScriptedPlatform& platform, frmEditor& window, const QString& path);
+void saveThroughDialog(ScriptedPlatform& platform, frmEditor& window, const QString& path);
 
 } // namespace useropts::testing

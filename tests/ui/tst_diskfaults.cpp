@@ -5,6 +5,7 @@
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsWriter.h"
 #include "support/ScriptedPlatform.h"
+#include "support/SettingsFiles.h"
 #include "ui/frmEditor.h"
 
 #include <QComboBox>
@@ -26,21 +27,14 @@
 #include <memory>
 
 using namespace useropts;
-using useropts::testing::ScriptedPlatform;
+using namespace useropts::testing;
 
 #if defined(Q_OS_LINUX)
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
+// Writes bytes where a full disk may refuse them.
+bool tryWrite(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
@@ -99,18 +93,8 @@ class TestDiskFaults : public QObject
         m_window->findChild<QLineEdit*>("txtUsername")->setText(name);
     }
 
-    void open(const QString& path)
-    {
-        m_platform->openAnswers.enqueue(path);
-        m_window->cmdOpen_Click();
-    }
-
-    // Saves the current fields to path through the dialog, as the user would.
-    void save(const QString& path)
-    {
-        m_platform->saveAnswers.enqueue(path);
-        m_window->cmdSave_Click();
-    }
+    void open(const QString& path) { openThroughDialog(*m_platform, *m_window, path); }
+    void save(const QString& path) { saveThroughDialog(*m_platform, *m_window, path); }
 
     QStringList titles() const
     {
@@ -152,7 +136,7 @@ class TestDiskFaults : public QObject
             mount("tmpfs", qPrintable(mountPoint), "tmpfs", 0, "size=64k") != 0)
             return false;
         for (const auto& [name, bytes] : files) {
-            if (!writeFile(mountPoint + "/" + name, bytes))
+            if (!tryWrite(mountPoint + "/" + name, bytes))
                 return false;
         }
         QFile filler(mountPoint + "/filler");
@@ -172,7 +156,7 @@ class TestDiskFaults : public QObject
         m_platform = std::make_unique<ScriptedPlatform>();
         m_window = std::make_unique<frmEditor>(*m_platform);
         m_window->setCardDirectory(m_dir->path());
-        QVERIFY(writeFile(pathOf("CardData.txt"), "EL3C574           Test card\r\n"));
+        QVERIFY(tryWrite(pathOf("CardData.txt"), "EL3C574           Test card\r\n"));
         m_window->NewSettings();
     }
 
@@ -214,7 +198,7 @@ class TestDiskFaults : public QObject
         } else if (kind == "read error") {
             QVERIFY(QFile::link("/proc/self/mem", path));
         } else {
-            QVERIFY(writeFile(path, kind == "huge" ? settingsFor("from a huge file") : ""));
+            QVERIFY(tryWrite(path, kind == "huge" ? settingsFor("from a huge file") : ""));
             QCOMPARE(::truncate(path8.constData(), kind == "huge" ? 200 << 20 : 20 << 20), 0);
         }
 
@@ -231,7 +215,7 @@ class TestDiskFaults : public QObject
 
         // The window goes on: the next file opens as usual.
         const QString next = pathOf("NEXT.BAT");
-        QVERIFY(writeFile(next, settingsFor("next")));
+        QVERIFY(tryWrite(next, settingsFor("next")));
         m_platform->clearRecords();
         open(next);
         QCOMPARE(titles(), QStringList());
@@ -290,7 +274,7 @@ class TestDiskFaults : public QObject
         const QString first = pathOf("USEROPTS.BAT");
         const QString second = pathOf("SECOND.BAT");
         const QString symlink = pathOf("LINK.BAT");
-        QVERIFY(writeFile(first, "old\r\n"));
+        QVERIFY(tryWrite(first, "old\r\n"));
         QCOMPARE(
             ::link(QFile::encodeName(first).constData(), QFile::encodeName(second).constData()), 0);
         QVERIFY(QFile::link(first, symlink));
@@ -311,7 +295,7 @@ class TestDiskFaults : public QObject
         if (geteuid() != 0)
             QSKIP("Needs root.");
         const QString path = pathOf("USEROPTS.BAT");
-        QVERIFY(writeFile(path, "theirs\r\n"));
+        QVERIFY(tryWrite(path, "theirs\r\n"));
         const QByteArray path8 = QFile::encodeName(path);
         QCOMPARE(::chown(path8.constData(), nobodyId(), nobodyGroup()), 0);
         QCOMPARE(::chmod(path8.constData(), 0640), 0);
@@ -410,7 +394,7 @@ class TestDiskFaults : public QObject
         const auto prepare = [&](const QString& folder, mode_t folderMode, const QString& name,
                                  const QByteArray& bytes, mode_t fileMode, uid_t owner) {
             const QString path = pathOf(folder + "/" + name);
-            QVERIFY(QDir().mkpath(pathOf(folder)) && writeFile(path, bytes));
+            QVERIFY(QDir().mkpath(pathOf(folder)) && tryWrite(path, bytes));
             QCOMPARE(::chmod(QFile::encodeName(pathOf(folder)).constData(), folderMode), 0);
             QCOMPARE(::chmod(QFile::encodeName(path).constData(), fileMode), 0);
             QCOMPARE(::chown(QFile::encodeName(path).constData(), owner, owner ? nobodyGroup() : 0),

@@ -2,6 +2,7 @@
 #include "settings/EditorFields.h"
 #include "support/DiskTools.h"
 #include "support/ScriptedPlatform.h"
+#include "support/SettingsFiles.h"
 #include "ui/EditorLayout.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/frmEditor.h"
@@ -27,57 +28,14 @@
 #include <memory>
 
 using namespace useropts;
-using useropts::testing::ScriptedPlatform;
+using namespace useropts::testing;
 
 Q_DECLARE_METATYPE(useropts::EditorFields)
 
 namespace {
 
-// A file with static addresses and every choice set, as the boot menu leaves
-// it, and what the window shows of it.
-// clang-format off
-const QList<QByteArray> kStaticLines = {
-    "@echo off",
-    "REM The Menu Program reads/writes to this file.  Please boot the disk and allow the Menu "
-    "Software to modify this file. The password field is Encypted!",
-    "REM *** Do not change the order of the commands in this batch file. (Or the Position of the "
-    "equal signs!) ***",
-    "rem NETCARD=XYZ999", "Set WORKGROUP=OFFICE", "Set USERNAME=a=b c", "::: PASSWORD=rwlpq",
-    "Set DISABLEDHCP=1", "Set IPADDRESS0=10 0 0 5", "Set SUBNETMASK0=255 0 0 0",
-    "Set DEFAULTGATEWAY0=10 0 0 1 ", "Set LOGONSCRIPT=CALL X.BAT", "rem TIMEOUT=15",
-    "Set DNS=10 0 0 2", "Set WKSTN=LAB-PC7", "Set PACKET=0", "Set DNSENABLE=1", "Set MOUSE=0",
-    "Set REDIRECTOR=FULL", "Set NTFS=1", "Set CD=1", "Set UDMA=0", "Set WINS=10 0 0 3"};
-
-const EditorFields kStaticFields = [] {
-    EditorFields f;
-    for (const auto& [field, text] : std::initializer_list<std::pair<Field, const char*>>{
-             {Field::NetCard, "XYZ999"}, {Field::Workgroup, "OFFICE"}, {Field::UserName, "a=b c"},
-             {Field::Password, "quill"}, {Field::IpAddress, "10.0.0.5"},
-             {Field::SubnetMask, "255.0.0.0"}, {Field::DefaultGateway, "10.0.0.1"},
-             {Field::LogonScript, "CALL X.BAT"}, {Field::TimeOut, "15"}, {Field::Dns, "10.0.0.2"},
-             {Field::ComputerName, "LAB-PC7"}, {Field::Wins, "10.0.0.3"}})
-        f.text(field) = QString::fromLatin1(text);
-    for (const auto& [field, entry] : std::initializer_list<std::pair<Field, int>>{
-             {Field::DisableDhcp, 1}, {Field::Packet, 0}, {Field::DnsEnable, 1}, {Field::Mouse, 0},
-             {Field::Redirector, 1}, {Field::Ntfs, 1}, {Field::Cd, 1}, {Field::Udma, 0}})
-        f.choice(field) = entry;
-    return f;
-}();
-// clang-format on
-
 const QStringList kAllAddresses = {"txtIP", "txtSubnet", "txtGateway", "txtDNS", "txtWINS"};
 const QString kNotSaved = "Menu Settings have not been saved!";
-
-QByteArray fileOf(const QList<QByteArray>& lines)
-{
-    return lines.join("\r\n") + "\r\n";
-}
-
-QList<QByteArray> withLine(QList<QByteArray> lines, int lineNumber, const QByteArray& text)
-{
-    lines[lineNumber - 1] = text;
-    return lines;
-}
 
 } // namespace
 
@@ -94,16 +52,7 @@ class TestEditorWindow : public QObject
 
     QString writeFile(const QString& name, const QByteArray& bytes) const
     {
-        QFile file(pathOf(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        return file.fileName();
-    }
-
-    static QByteArray contents(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return useropts::testing::writeFile(pathOf(name), bytes);
     }
 
     QStringList enabledStaticAddresses() const
@@ -115,17 +64,8 @@ class TestEditorWindow : public QObject
         return enabled;
     }
 
-    void open(const QString& path)
-    {
-        m_platform->openAnswers.enqueue(path);
-        m_window->cmdOpen_Click();
-    }
-
-    void save(const QString& path)
-    {
-        m_platform->saveAnswers.enqueue(path);
-        m_window->cmdSave_Click();
-    }
+    void open(const QString& path) { openThroughDialog(*m_platform, *m_window, path); }
+    void save(const QString& path) { saveThroughDialog(*m_platform, *m_window, path); }
 
     // The tip on show, if any.
     static QLabel* shownTip()
@@ -162,20 +102,20 @@ class TestEditorWindow : public QObject
         QTest::addColumn<EditorFields>("expected");
 
         QTest::newRow("cancelled") << QByteArray() << defaultSettings();
-        QTest::newRow("static addresses") << fileOf(kStaticLines) << kStaticFields;
+        QTest::newRow("static addresses") << joinLines(kStaticLines) << kStaticFields;
 
         EditorFields noPassword = kStaticFields;
         noPassword.text(Field::Password).clear();
         QTest::newRow("user name without password")
-            << fileOf(withLine(kStaticLines, 7, "::: PASSWORD=")) << noPassword;
+            << joinLines(withLine(kStaticLines, 7, "::: PASSWORD=")) << noPassword;
 
         EditorFields noUser = kStaticFields;
         noUser.text(Field::UserName).clear();
         QTest::newRow("password without user name")
-            << fileOf(withLine(kStaticLines, 6, "Set USERNAME=")) << noUser;
+            << joinLines(withLine(kStaticLines, 6, "Set USERNAME=")) << noUser;
 
         QTest::newRow("neither user name nor password")
-            << fileOf(withLine(withLine(kStaticLines, 6, "Set USERNAME="), 7, "::: PASSWORD="))
+            << joinLines(withLine(withLine(kStaticLines, 6, "Set USERNAME="), 7, "::: PASSWORD="))
             << defaultSettings();
     }
 
@@ -230,7 +170,7 @@ class TestEditorWindow : public QObject
         writeFile("CardData.txt", "EL3C574           3Com 3C574 PC Card\r\n");
         QString path = pathOf("USEROPTS.BAT");
         if (kind == "file")
-            path = writeFile("USEROPTS.BAT", fileOf(kStaticLines));
+            path = writeFile("USEROPTS.BAT", joinLines(kStaticLines));
         else if (kind == "folder")
             QVERIFY(QDir(m_dir->path()).mkdir("USEROPTS.BAT"));
         m_window->Form_Load(path);
@@ -263,7 +203,7 @@ class TestEditorWindow : public QObject
         upToLine9.choice(Field::DisableDhcp) = 1;
         upToLine9.text(Field::IpAddress) = "10.0.0.5";
         QTest::newRow("empty line 10")
-            << fileOf(withLine(kStaticLines, 10, "")) << upToLine9
+            << joinLines(withLine(kStaticLines, 10, "")) << upToLine9
             << "Line 10 has 0 characters, fewer than the 16 that must come before its value.";
         QTest::newRow("no such file") << QByteArray() << defaultSettings() << "It does not exist.";
     }
@@ -299,12 +239,12 @@ class TestEditorWindow : public QObject
     {
         QTest::addColumn<QByteArray>("file");
 
-        QTest::newRow("static settings") << fileOf(kStaticLines);
+        QTest::newRow("static settings") << joinLines(kStaticLines);
         // More than a line edit keeps unless told otherwise.
         const QByteArray longText(40000, 'L');
         QTest::newRow("very long values")
-            << fileOf(withLine(withLine(kStaticLines, 4, "rem NETCARD=" + longText), 12,
-                               "Set LOGONSCRIPT=" + longText));
+            << joinLines(withLine(withLine(kStaticLines, 4, "rem NETCARD=" + longText), 12,
+                                  "Set LOGONSCRIPT=" + longText));
     }
 
     void openThenSaveGivesTheSameBytes()
@@ -341,9 +281,9 @@ class TestEditorWindow : public QObject
     // file: Save offers and writes the one that was opened.
     void saveWritesTheFileThatWasOpened()
     {
-        const QByteArray other = fileOf(withLine(kStaticLines, 6, "Set USERNAME=other"));
+        const QByteArray other = joinLines(withLine(kStaticLines, 6, "Set USERNAME=other"));
         const QString upper = writeFile("USEROPTS.BAT", other);
-        const QString lower = writeFile("useropts.bat", fileOf(kStaticLines));
+        const QString lower = writeFile("useropts.bat", joinLines(kStaticLines));
         open(lower);
         m_window->findChild<QLineEdit*>("txtUsername")->setText("edited");
         m_window->cmdSave_Click(); // cancelled: the name stays as it was
@@ -377,8 +317,8 @@ class TestEditorWindow : public QObject
         QFETCH(QString, target);
         QFETCH(QStringList, dropped);
         QFETCH(bool, opens);
-        const QString path = writeFile("USEROPTS.BAT", fileOf(kStaticLines));
-        writeFile("OTHER.BAT", fileOf(kStaticLines));
+        const QString path = writeFile("USEROPTS.BAT", joinLines(kStaticLines));
+        writeFile("OTHER.BAT", joinLines(kStaticLines));
         m_window->cmdNew_Click();
         QWidget* field = target.isEmpty() ? m_window.get() : m_window->findChild<QWidget*>(target);
         if (auto* choice = qobject_cast<QComboBox*>(field))
@@ -451,7 +391,7 @@ class TestEditorWindow : public QObject
             QSKIP("mtools and dosfstools are needed to make an image.");
         const QString image = pathOf("site.img");
         QVERIFY(run("mkfs.fat", {"-C", image, "1440"}) != "<failed>");
-        QCOMPARE(run("mcopy", {"-i", image, "-", "::useropts.bat"}, fileOf(kStaticLines)),
+        QCOMPARE(run("mcopy", {"-i", image, "-", "::useropts.bat"}, joinLines(kStaticLines)),
                  QByteArray());
 
         open(image);
@@ -489,17 +429,17 @@ class TestEditorWindow : public QObject
                             const char* target, const char* reason) {
             QTest::newRow(name) << source << password << QString(target) << QString(reason);
         };
-        row("password character 255 first", fileOf(kStaticLines), QString(QChar(0xFF)) + "x",
+        row("password character 255 first", joinLines(kStaticLines), QString(QChar(0xFF)) + "x",
             "USEROPTS.BAT", "Line 7");
         row("directory does not exist", {}, {}, "Missing/USEROPTS.BAT", "Missing/USEROPTS.BAT");
         row("parent is a regular file", {}, {}, "Plain.txt/USEROPTS.BAT", "Plain.txt/USEROPTS.BAT");
         // A read that ends before line 22 leaves that choice unset.
-        row("choice without an entry", fileOf(kStaticLines.first(21)), {}, "USEROPTS.BAT",
+        row("choice without an entry", joinLines(kStaticLines.first(21)), {}, "USEROPTS.BAT",
             "Line 22");
         row("empty name", {}, {}, "", "");
         // Read as the boot menu reads it, but never saved for the DOS shell.
         row("line feed read from the file",
-            fileOf(withLine(kStaticLines, 12, "Set LOGONSCRIPT=CALL X.BAT\nDEL *.*")), {},
+            joinLines(withLine(kStaticLines, 12, "Set LOGONSCRIPT=CALL X.BAT\nDEL *.*")), {},
             "USEROPTS.BAT", "Auto-Execute Command would hold a line feed at character 11");
     }
 
@@ -510,7 +450,7 @@ class TestEditorWindow : public QObject
         QFETCH(QString, target);
         QFETCH(QString, reason);
 
-        const QByteArray old = fileOf(kStaticLines);
+        const QByteArray old = joinLines(kStaticLines);
         const QString oldPath = writeFile("USEROPTS.BAT", old);
         writeFile("Plain.txt", "not a directory");
         if (source.isNull())
