@@ -24,6 +24,10 @@ struct ByteRun
 // need only these written: the rest reads back as zeros all the same.
 QList<ByteRun> dataRuns(const QByteArray& bytes);
 
+// The blocks in which bytes differ from before, and the rest of bytes where
+// they are longer: all that a rewrite of a file holding before must write.
+QList<ByteRun> changedRuns(const QByteArray& bytes, const QByteArray& before);
+
 // The bytes a file of these runs takes on a file system with blocks of
 // blockSize bytes, holes left out.
 qint64 bytesOnDisk(const QList<ByteRun>& runs, qint64 blockSize);

@@ -17,10 +17,11 @@ namespace useropts {
 namespace {
 
 // A signal handler may only read what is already there: the paths are kept
-// encoded, in fixed slots, and handed over atomically. More than a handful
-// at once never happens; beyond that a path goes unprotected rather than
-// failing the write.
-constexpr int kSlots = 64;
+// encoded, in fixed slots, and handed over atomically. A bulk update holds
+// a group of new files at once (kMostPendingReplacements), a few working
+// copies besides; beyond that a path goes unprotected rather than failing
+// the write.
+constexpr int kSlots = kMostPendingReplacements + 56;
 std::array<std::atomic<char*>, kSlots> g_paths{};
 
 } // namespace

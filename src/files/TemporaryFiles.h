@@ -30,4 +30,8 @@ class TemporaryPath
 // goes too.
 void removeTemporariesOnSignals();
 
+// How many new files a bulk update may hold beside the files they replace
+// at once, each a TemporaryPath until it is in place.
+inline constexpr int kMostPendingReplacements = 200;
+
 } // namespace useropts

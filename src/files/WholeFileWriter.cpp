@@ -1,7 +1,7 @@
 #include "files/WholeFileWriter.h"
 
+#include "files/FileIo.h"
 #include "files/FileKind.h"
-#include "files/TemporaryFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,78 +19,38 @@
 #include <sys/xattr.h>
 #endif
 #include <cerrno>
+#include <cstring>
+#include <optional>
 #include <utility>
 
 namespace useropts {
+
+namespace {
+
+QString shownName(const QString& path, const QString& shownAs)
+{
+    return shownAs.isEmpty() ? QDir::toNativeSeparators(path) : shownAs;
+}
+
+Failure cannotWrite(const QString& shown, const QString& why)
+{
+    return Failure{QStringLiteral("cannot write %1: %2").arg(shown, why)};
+}
+
+} // namespace
 
 #if defined(Q_OS_UNIX)
 
 namespace {
 
-class Descriptor
-{
-  public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor& operator=(Descriptor&&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now, so that a failure to close is seen.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
+using fileio::Descriptor;
+using fileio::encoded;
+using fileio::readAll;
+using fileio::syncFile;
 
-  private:
-    int m_fd;
-};
-
-QByteArray encoded(const QString& path)
+bool writeAllAt(int fd, const QByteArray& bytes)
 {
-    return QFile::encodeName(path);
-}
-
-// Writes every byte at offset, or sets errno and says no.
-bool writeAllAt(int fd, const QByteArray& bytes, off_t offset = 0)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done),
-                                   offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-bool readAll(int fd, QByteArray& bytes)
-{
-    char block[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::pread(fd, block, sizeof block, off_t(bytes.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        bytes.append(block, n);
-    }
+    return fileio::writeAllAt(fd, bytes.constData(), bytes.size(), 0);
 }
 
 // A link names the file it points to, even one that does not exist yet: the
@@ -104,6 +64,45 @@ QString fileBehindLinks(const QString& path)
         return info.canonicalFilePath();
     const QString target = info.symLinkTarget();
     return target.isEmpty() ? path : target;
+}
+
+bool hasAccessList(const QString& path)
+{
+#if defined(Q_OS_LINUX)
+    return ::getxattr(encoded(path).constData(), "system.posix_acl_access", nullptr, 0) > 0;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+// The file that path names once links are followed, as it is now.
+struct Target
+{
+    QString path;
+    bool exists = false;
+    struct stat old = {};
+};
+
+// The target, or why it cannot be written.
+Result<Target> writableTarget(const QString& path)
+{
+    if (Result<> regular = requireRegularFile(path); !regular.ok())
+        return regular.failure();
+    Target target{fileBehindLinks(path)};
+    if (::stat(encoded(target.path).constData(), &target.old) != 0) {
+        if (errno != ENOENT)
+            return Failure{systemErrorText(errno)};
+        return target;
+    }
+    target.exists = true;
+    if (!S_ISREG(target.old.st_mode))
+        return Failure{QStringLiteral("it is not a regular file")};
+    // A file the user may not write stays as it is, even where the folder
+    // would allow replacing it.
+    if (::faccessat(AT_FDCWD, encoded(target.path).constData(), W_OK, AT_EACCESS) != 0)
+        return Failure{systemErrorText(errno)};
+    return target;
 }
 
 // A new file beside path, opened for writing. Existing content is private
@@ -128,61 +127,24 @@ Descriptor createSibling(const QString& path, mode_t mode, QString& created, int
     return Descriptor();
 }
 
-// Writes bytes into a new file beside path and moves it over path. With old
-// set, the new file must first take the old one's owner, group and mode, or
-// nothing happens. Returns the error number, 0 on success.
-int replaceByRename(const QString& path, const QByteArray& bytes, const struct stat* old)
+// Gives the new file the old one's owner, group and mode; the error
+// number, 0 on success.
+int takeOver(int fd, const struct stat& old)
 {
-    QString created;
-    int error = 0;
-    Descriptor fd = createSibling(path, old ? 0600 : 0666, created, error);
-    if (!fd.valid())
-        return error;
-    // It holds the new content, a password among it, until it takes the old
-    // file's place.
-    const TemporaryPath removedOnSignal(created);
-    const auto failed = [&](int why) {
-        ::unlink(encoded(created).constData());
-        return why;
-    };
-    if (!writeAllAt(fd.get(), bytes) || ::fsync(fd.get()) != 0)
-        return failed(errno);
-    if (old) {
-        // The owner first: changing it clears set-id bits that the mode then
-        // puts back.
-        if ((old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
-            ::fchown(fd.get(), old->st_uid, old->st_gid) != 0)
-            return failed(errno);
-        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
-            return failed(errno);
-        struct stat now = {};
-        if (::fstat(fd.get(), &now) != 0)
-            return failed(errno);
-        if (now.st_uid != old->st_uid || now.st_gid != old->st_gid ||
-            (now.st_mode & 07777) != (old->st_mode & 07777))
-            return failed(EPERM);
-    }
-    if (!fd.close())
-        return failed(errno);
-    if (::rename(encoded(created).constData(), encoded(path).constData()) != 0)
-        return failed(errno);
-    // Make the new name itself durable; a failure here changes nothing the
-    // user can act on.
-    Descriptor folder(
-        ::open(encoded(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC));
-    if (folder.valid())
-        ::fsync(folder.get());
+    // The owner first: changing it clears set-id bits that the mode then
+    // puts back.
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return errno;
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        return errno;
+    struct stat now = {};
+    if (::fstat(fd, &now) != 0)
+        return errno;
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid ||
+        (now.st_mode & 07777) != (old.st_mode & 07777))
+        return EPERM;
     return 0;
-}
-
-bool hasAccessList(const QString& path)
-{
-#if defined(Q_OS_LINUX)
-    return ::getxattr(encoded(path).constData(), "system.posix_acl_access", nullptr, 0) > 0;
-#else
-    Q_UNUSED(path);
-    return false;
-#endif
 }
 
 // Where the old content of a file that could not be put back is kept:
@@ -203,6 +165,31 @@ std::optional<QString> keepCopy(const QString& path, const QByteArray& old)
     return std::nullopt;
 }
 
+// Makes the file hold content where it held before: only the blocks that
+// differ are written, so holes elsewhere stay holes. The error number, 0 on
+// success.
+int rewriteBlocks(int fd, const QByteArray& content, const QByteArray& before)
+{
+    const QList<ByteRun> runs = changedRuns(content, before);
+#if defined(Q_OS_LINUX)
+    // Room for every block to be written is taken before any byte changes,
+    // so a full disk is found while the old content is still whole.
+    for (const ByteRun& run : runs) {
+        const int e = ::posix_fallocate(fd, off_t(run.offset), off_t(run.length));
+        if (e != 0 && e != EINVAL && e != EOPNOTSUPP)
+            return e;
+    }
+#endif
+    for (const ByteRun& run : runs) {
+        if (!fileio::writeAllAt(fd, content.constData() + run.offset, run.length,
+                                off_t(run.offset)))
+            return errno;
+    }
+    if (::ftruncate(fd, off_t(content.size())) != 0 || ::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
 std::optional<QString> rewriteInPlace(const QString& path, const QByteArray& bytes)
 {
     // Without waiting, for a pipe put in the file's place meanwhile.
@@ -219,26 +206,11 @@ std::optional<QString> rewriteInPlace(const QString& path, const QByteArray& byt
         return QStringLiteral("its old content could not be read to keep it safe: %1")
             .arg(systemErrorText(errno));
     }
-
-    const auto write = [&](const QByteArray& content) -> int {
-    // Room for the longer content is taken before any byte changes, so a
-    // full disk is found while the old content is still whole.
-#if defined(Q_OS_LINUX)
-        if (content.size() > old.size()) {
-            const int e = ::posix_fallocate(fd.get(), 0, off_t(content.size()));
-            if (e != 0 && e != EINVAL && e != EOPNOTSUPP)
-                return e;
-        }
-#endif
-        if (!writeAllAt(fd.get(), content) || ::ftruncate(fd.get(), off_t(content.size())) != 0 ||
-            ::fsync(fd.get()) != 0)
-            return errno;
-        return 0;
-    };
-    const int error = write(bytes);
+    const int error = rewriteBlocks(fd.get(), bytes, old);
     if (error == 0)
         return std::nullopt;
-    const int restoreError = write(old);
+    // Every block the failed write may have changed differs from the old.
+    const int restoreError = rewriteBlocks(fd.get(), old, bytes);
     if (restoreError == 0)
         return systemErrorText(error);
 
@@ -250,73 +222,162 @@ std::optional<QString> rewriteInPlace(const QString& path, const QByteArray& byt
                   : QStringLiteral("no copy of its old content could be kept either"));
 }
 
-// Why nothing was written, as a clause, or nothing.
-std::optional<QString> replaceWholeFile(const QString& path, const QByteArray& bytes)
+} // namespace
+
+FileReplacement::FileReplacement(QString target, QString hidden, QString shown)
+    : m_target(std::move(target)), m_hidden(std::move(hidden)), m_shown(std::move(shown)),
+      m_removedOnSignal(m_hidden)
+{}
+
+FileReplacement::~FileReplacement()
 {
-    if (Result<> regular = requireRegularFile(path); !regular.ok())
-        return regular.failure().reason;
-    const QString target = fileBehindLinks(path);
-    struct stat old = {};
-    if (::stat(encoded(target).constData(), &old) != 0) {
-        if (errno != ENOENT)
-            return systemErrorText(errno);
-        if (const int error = replaceByRename(target, bytes, nullptr))
-            return systemErrorText(error);
-        return std::nullopt;
-    }
-    if (!S_ISREG(old.st_mode))
-        return QStringLiteral("it is not a regular file");
-    // A file the user may not write stays as it is, even where the folder
-    // would allow replacing it.
-    if (::faccessat(AT_FDCWD, encoded(target).constData(), W_OK, AT_EACCESS) != 0)
-        return systemErrorText(errno);
-    // A new file cannot carry a second hard link or the access list that
-    // may grant other users the file, and where it cannot take the old
-    // owner, group or mode, or the folder forbids it, the rename declines and
-    // the file is rewritten where it is.
-    if (old.st_nlink == 1 && !hasAccessList(target) && replaceByRename(target, bytes, &old) == 0)
-        return std::nullopt;
-    return rewriteInPlace(target, bytes);
+    if (!m_done)
+        ::unlink(encoded(m_hidden).constData());
 }
 
-} // namespace
+Result<std::unique_ptr<FileReplacement>>
+FileReplacement::make(const QString& path, const QString& shownAs, const Fill& fill)
+{
+    const QString shown = shownName(path, shownAs);
+    const Result<Target> target = writableTarget(path);
+    if (!target.ok())
+        return cannotWrite(shown, target.failure().reason);
+    const Target& file = target.value();
+    // A new file cannot carry a second hard link or the access list that
+    // may grant other users the file.
+    if (file.exists && (file.old.st_nlink != 1 || hasAccessList(file.path)))
+        return std::unique_ptr<FileReplacement>();
+    QString created;
+    int error = 0;
+    Descriptor fd = createSibling(file.path, file.exists ? 0600 : 0666, created, error);
+    if (!fd.valid()) {
+        if (file.exists)
+            return std::unique_ptr<FileReplacement>();
+        return cannotWrite(shown, systemErrorText(error));
+    }
+    // It holds the new content, a password among it, until it takes the old
+    // file's place.
+    std::unique_ptr<FileReplacement> replacement(new FileReplacement(file.path, created, shown));
+    error = fill(fd.get(), file.path);
+    if (error == 0 && file.exists)
+        error = takeOver(fd.get(), file.old);
+    if (error == 0 && !fd.close())
+        error = errno;
+    if (error == 0)
+        return replacement;
+    // Where it cannot take the old one's owner, group or mode, or the disk
+    // is full, the file is rewritten where it is.
+    if (file.exists)
+        return std::unique_ptr<FileReplacement>();
+    return cannotWrite(shown, systemErrorText(error));
+}
+
+Result<std::unique_ptr<FileReplacement>> FileReplacement::beside(const QString& path,
+                                                                 const QByteArray& bytes,
+                                                                 const QList<ByteRun>& runs,
+                                                                 const QString& shownAs)
+{
+    return make(path, shownAs,
+                [&](int fd, const QString&) { return fileio::writeRuns(fd, bytes, runs); });
+}
+
+Result<std::unique_ptr<FileReplacement>> FileReplacement::copyBeside(const QString& path,
+                                                                     const QString& shownAs)
+{
+    return make(path, shownAs, fileio::copyKeepingHoles);
+}
+
+Result<> FileReplacement::commit(ToDisk toDisk)
+{
+    const bool now = toDisk == ToDisk::Now;
+    if ((!now || syncFile(m_hidden)) &&
+        ::rename(encoded(m_hidden).constData(), encoded(m_target).constData()) == 0) {
+        m_done = true;
+        // Make the new name itself durable; a failure here changes nothing
+        // the user can act on.
+        if (now)
+            (void)syncFile(QFileInfo(m_target).absolutePath());
+        return {};
+    }
+    const int error = errno;
+    struct stat st = {};
+    if (::stat(encoded(m_target).constData(), &st) != 0)
+        return cannotWrite(m_shown, systemErrorText(error));
+    QByteArray bytes;
+    Descriptor fd(::open(encoded(m_hidden).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.valid() || !readAll(fd.get(), bytes))
+        return cannotWrite(m_shown, systemErrorText(errno));
+    if (const std::optional<QString> why = rewriteInPlace(m_target, bytes))
+        return cannotWrite(m_shown, *why);
+    return {};
+}
+
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes, const QString& shownAs,
+                        bool sparse)
+{
+    const QList<ByteRun> runs = sparse ? dataRuns(bytes) : QList<ByteRun>{{0, bytes.size()}};
+    Result<std::unique_ptr<FileReplacement>> beside =
+        FileReplacement::beside(path, bytes, runs, shownAs);
+    if (!beside.ok())
+        return beside.failure();
+    if (beside.value())
+        return beside.value()->commit(FileReplacement::ToDisk::Now);
+    if (const std::optional<QString> why = rewriteInPlace(fileBehindLinks(path), bytes))
+        return cannotWrite(shownName(path, shownAs), *why);
+    return {};
+}
 
 #else
 
-namespace {
+FileReplacement::FileReplacement(QString target, QString hidden, QString shown)
+    : m_target(std::move(target)), m_hidden(std::move(hidden)), m_shown(std::move(shown)),
+      m_removedOnSignal(m_hidden)
+{}
 
-// Why nothing was written, as a clause, or nothing.
-std::optional<QString> replaceWholeFile(const QString& path, const QByteArray& bytes)
+FileReplacement::~FileReplacement()
 {
+    if (!m_done)
+        QFile::remove(m_hidden);
+}
+
+// Without the owner and mode to carry over, the file is always written
+// through QSaveFile.
+Result<std::unique_ptr<FileReplacement>>
+FileReplacement::beside(const QString&, const QByteArray&, const QList<ByteRun>&, const QString&)
+{
+    return std::unique_ptr<FileReplacement>();
+}
+
+Result<std::unique_ptr<FileReplacement>> FileReplacement::copyBeside(const QString&, const QString&)
+{
+    return std::unique_ptr<FileReplacement>();
+}
+
+Result<> FileReplacement::commit(ToDisk)
+{
+    return cannotWrite(m_shown, QStringLiteral("it could not be put in place"));
+}
+
+Result<> writeWholeFile(const QString& path, const QByteArray& bytes, const QString& shownAs, bool)
+{
+    const QString shown = shownName(path, shownAs);
     if (Result<> regular = requireRegularFile(path); !regular.ok())
-        return regular.failure().reason;
+        return cannotWrite(shown, regular.failure().reason);
     QSaveFile file(path);
     // Unbuffered: a write that fails only when a buffer is flushed (a full
     // disk) would otherwise go unnoticed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
+        return cannotWrite(shown, file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return why;
+        return cannotWrite(shown, why);
     }
     if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
-}
-
-} // namespace
-
-#endif
-
-Result<> writeWholeFile(const QString& path, const QByteArray& bytes, const QString& shownAs)
-{
-    if (const auto why = replaceWholeFile(path, bytes)) {
-        return Failure{
-            QStringLiteral("cannot write %1: %2")
-                .arg(shownAs.isEmpty() ? QDir::toNativeSeparators(path) : shownAs, *why)};
-    }
+        return cannotWrite(shown, file.errorString());
     return {};
 }
+
+#endif
 
 } // namespace useropts

@@ -243,27 +243,33 @@ Result<QList<FolderEntry>> readRootFolder(const QString& image)
     return entriesIn(folder, layout->fatBits == 32);
 }
 
-std::optional<QByteArray> fileContent(QByteArrayView image, const FolderEntry& entry)
+Result<QByteArray> readFileInImage(const QString& image, const FolderEntry& entry, Chain chain)
 {
-    const std::optional<FatLayout> layout = fatLayout(image.first(qMin(image.size(), 512)));
-    if (!layout || layout->totalBytes > image.size() ||
-        entry.size > quint64(layout->clusters) * layout->clusterBytes)
-        return std::nullopt;
-    const QByteArrayView fat = image.sliced(layout->fatOffset, layout->fatBytes);
+    QFile file(image);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{file.errorString()};
+    const std::optional<FatLayout> layout = fatLayout(file.read(512));
+    if (!layout)
+        return Failure{QStringLiteral("it holds no FAT file system")};
+    const Failure damaged{
+        QStringLiteral("the cluster chain of %1 in it is damaged").arg(entry.shortName)};
+    QByteArray fat;
+    if (entry.size > quint64(layout->clusters) * layout->clusterBytes ||
+        !readAt(file, layout->fatOffset, layout->fatBytes, fat))
+        return damaged;
     QByteArray content;
+    content.reserve(entry.size);
     quint32 cluster = entry.firstCluster;
     // Each round takes a cluster's worth, so the size bounds the rounds.
     while (content.size() < qint64(entry.size)) {
-        if (!isDataCluster(cluster, *layout))
-            return std::nullopt;
-        const qint64 at = layout->dataOffset + qint64(cluster - 2) * layout->clusterBytes;
-        content +=
-            image.sliced(at, qMin<qint64>(layout->clusterBytes, entry.size - content.size()));
+        if (!isDataCluster(cluster, *layout) ||
+            !readAt(file, layout->dataOffset + qint64(cluster - 2) * layout->clusterBytes,
+                    qMin<qint64>(layout->clusterBytes, entry.size - content.size()), content))
+            return damaged;
         cluster = nextCluster(fat, layout->fatBits, cluster);
     }
-    // A chain that runs on past the file's end is damage too.
-    if (entry.size > 0 && !endsChain(cluster, layout->fatBits))
-        return std::nullopt;
+    if (chain == Chain::Exact && entry.size > 0 && !endsChain(cluster, layout->fatBits))
+        return damaged;
     return content;
 }
 

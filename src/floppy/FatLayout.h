@@ -3,6 +3,7 @@
 
 #include "common/Result.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -60,9 +61,17 @@ struct FolderEntry
 // hold, however damaged the image is.
 Result<QList<FolderEntry>> readRootFolder(const QString& image);
 
-// The content of the file entry names, along its chain in the first
-// allocation table of image, the whole image in memory; nothing where the
-// chain leaves the data clusters or runs on past the file's end.
-std::optional<QByteArray> fileContent(QByteArrayView image, const FolderEntry& entry);
+// How a file's cluster chain is followed.
+enum class Chain
+{
+    AsDosReads, // for as many clusters as its size takes, whatever comes after
+    Exact,      // and it must end there, as a chain just written does
+};
+
+// The content of the file entry names in the image at path, its size in
+// bytes read cluster by cluster along its chain in the first allocation
+// table. A failure where the chain leaves the data clusters first, or with
+// Chain::Exact runs on past the file's end.
+Result<QByteArray> readFileInImage(const QString& image, const FolderEntry& entry, Chain chain);
 
 } // namespace useropts

@@ -165,9 +165,70 @@ Result<FolderEntry> storeSettings(ProcessRunner& processes, const ImageFolder& f
     return keepAttributes(processes, folder, before.value());
 }
 
+// storeSettings on a sound file system, and the file read back: it must
+// hold the bytes, along an unbroken chain.
+Result<> storeChecked(ProcessRunner& processes, const ImageFolder& folder, const QByteArray& bytes)
+{
+    const Result<FolderEntry> stored = storeSettings(processes, folder, bytes, true);
+    if (!stored.ok())
+        return stored.failure();
+    const Result<QByteArray> content =
+        readFileInImage(folder.imagePath(), stored.value(), Chain::Exact);
+    if (stored.value().size != quint32(bytes.size()) || !content.ok() || content.value() != bytes)
+        return Failure{QStringLiteral("mtools did not store the file whole")};
+    return {};
+}
+
+// Whether the image can be written: it may have changed since it was
+// opened.
+Result<> checkStillAnImage(const QString& image)
+{
+    const Result<bool> fat = isFloppyImage(image);
+    if (!fat.ok())
+        return fat.failure();
+    if (!fat.value())
+        return Failure{QStringLiteral("it no longer holds a FAT file system")};
+    if (QFileInfo(image).size() > kMaxImageBytes) {
+        return Failure{QStringLiteral("it is larger than %1 MB, far larger than a floppy")
+                           .arg(kMaxImageBytes / (1024 * 1024))};
+    }
+    return {};
+}
+
+std::optional<QByteArray> readWhole(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// An image that no new file can replace (a second hard link, another
+// user's, an access list) is rewritten in place from a private copy that
+// mtools works on, only the blocks that change.
+Result<> rewriteThroughCopy(ProcessRunner& processes, const QString& image, const QByteArray& bytes)
+{
+    const std::optional<QByteArray> old = readWhole(image);
+    if (!old)
+        return cannotWrite(image, Failure{QStringLiteral("it could not be read")});
+    ImageFolder folder;
+    if (Result<> copied = folder.copyOf(*old); !copied.ok())
+        return cannotWrite(image, copied.failure());
+    if (Result<> stored = storeChecked(processes, folder, bytes); !stored.ok())
+        return cannotWrite(image, stored.failure());
+    const std::optional<QByteArray> updated = readWhole(folder.imagePath());
+    if (!updated)
+        return cannotWrite(image,
+                           Failure{QStringLiteral("the working copy could not be read back")});
+    return writeWholeFile(image, *updated, settingsFileInImage(image), true);
+}
+
 } // namespace
 
-Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image)
+Result<QByteArray> readSettingsFromImage(ProcessRunner&, const QString& image)
 {
     const Result<std::optional<FolderEntry>> entry = settingsEntry(image);
     if (!entry.ok())
@@ -175,10 +236,13 @@ Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString
     if (!entry.value())
         return Failure{QStringLiteral("it has no %1 in its root folder")
                            .arg(QLatin1String(kSettingsFileInImage))};
-    ImageFolder folder;
-    if (Result<> linked = folder.linkTo(image); !linked.ok())
-        return linked.failure();
-    return copySettingsOut(processes, folder);
+    if (entry.value()->size > kMaxImageBytes)
+        return Failure{QStringLiteral("its %1 is larger than %2 MB")
+                           .arg(QLatin1String(kSettingsFileInImage))
+                           .arg(kMaxImageBytes / (1024 * 1024))};
+    // Read as DOS reads it: however the chain goes on past the file's end,
+    // the file is there whole.
+    return readFileInImage(image, *entry.value(), Chain::AsDosReads);
 }
 
 Result<bool> imageHoldsSettings(ProcessRunner&, const QString& image)
@@ -209,42 +273,37 @@ Result<> writeSettingsIntoFreshImage(ProcessRunner& processes, const QString& im
     return {};
 }
 
+Result<std::unique_ptr<FileReplacement>>
+prepareSettingsInImage(ProcessRunner& processes, const QString& image, const QByteArray& bytes)
+{
+    if (Result<> writable = checkStillAnImage(image); !writable.ok())
+        return cannotWrite(image, writable.failure());
+    // mtools changes an image where it lies, so it works on a new image
+    // made beside the old one, a copy with its holes; and a damaged file
+    // system is never written: mtools would free or overwrite clusters that
+    // another file or the second table still holds.
+    Result<std::unique_ptr<FileReplacement>> replacement =
+        FileReplacement::copyBeside(image, settingsFileInImage(image));
+    if (!replacement.ok() || !replacement.value())
+        return replacement;
+    ImageFolder folder;
+    if (Result<> linked = folder.linkTo(replacement.value()->hiddenPath()); !linked.ok())
+        return cannotWrite(image, linked.failure());
+    if (Result<> stored = storeChecked(processes, folder, bytes); !stored.ok())
+        return cannotWrite(image, stored.failure());
+    return replacement;
+}
+
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
                                 const QByteArray& bytes)
 {
-    const auto failed = [&](const QString& why) { return cannotWrite(image, Failure{why}); };
-    // Checked again: the image may have changed since it was opened.
-    const Result<bool> fat = isFloppyImage(image);
-    if (!fat.ok())
-        return cannotWrite(image, fat.failure());
-    if (!fat.value())
-        return failed(QStringLiteral("it no longer holds a FAT file system"));
-    if (QFileInfo(image).size() > kMaxImageBytes) {
-        return failed(QStringLiteral("it is larger than %1 MB, far larger than a floppy")
-                          .arg(kMaxImageBytes / (1024 * 1024)));
-    }
-
-    // mtools changes the image where it lies, so it gets a private copy, and
-    // a damaged file system is never written: mtools would free or overwrite
-    // clusters that another file or the second table still holds.
-    ImageFolder folder;
-    if (Result<> copied = folder.copyOf(image); !copied.ok())
-        return cannotWrite(image, copied.failure());
-    const Result<FolderEntry> stored = storeSettings(processes, folder, bytes, true);
-    if (!stored.ok())
-        return cannotWrite(image, stored.failure());
-
-    QFile edited(folder.imagePath());
-    if (!edited.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("the working copy could not be read back"));
-    const QByteArray updated = edited.readAll();
-    if (edited.error() != QFileDevice::NoError)
-        return failed(QStringLiteral("the working copy could not be read back"));
-    // The copy must hold the file as written, along an unbroken chain.
-    if (stored.value().size != quint32(bytes.size()) ||
-        fileContent(updated, stored.value()) != bytes)
-        return failed(QStringLiteral("mtools did not store the file whole"));
-    return writeWholeFile(image, updated, settingsFileInImage(image));
+    const Result<std::unique_ptr<FileReplacement>> prepared =
+        prepareSettingsInImage(processes, image, bytes);
+    if (!prepared.ok())
+        return prepared.failure();
+    if (!prepared.value())
+        return rewriteThroughCopy(processes, image, bytes);
+    return prepared.value()->commit(FileReplacement::ToDisk::Now);
 }
 
 } // namespace useropts

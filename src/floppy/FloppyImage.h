@@ -1,11 +1,14 @@
 #pragma once
 
 #include "common/Result.h"
+#include "files/WholeFileWriter.h"
 #include "floppy/ProcessRunner.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <memory>
 
 namespace useropts {
 
@@ -36,10 +39,12 @@ bool namedLikeFloppyImage(const QString& path);
 // "/srv/boot/site.img (USEROPTS.BAT)".
 QString settingsFileInImage(const QString& image);
 
-// The settings file in the image's root folder, read with mtools: the entry
-// DOS opens. Where mtools could take another entry for it (a long name
-// USEROPTS.BAT on another file, two entries that answer to the name) or the
-// name is a folder's, that is a failure that says so.
+// The settings file in the image's root folder, the entry DOS opens, read
+// from the image's bytes as DOS reads it, along its cluster chain: no
+// program is started. Where mtools, which writes it, could take another
+// entry for it (a long name USEROPTS.BAT on another file, two entries that
+// answer to the name) or the name is a folder's, that is a failure that
+// says so.
 Result<QByteArray> readSettingsFromImage(ProcessRunner& processes, const QString& image);
 
 // Whether the image's root folder holds a settings file; the same failures.
@@ -52,11 +57,21 @@ Result<> checkImageFileSystem(ProcessRunner& processes, const QString& image);
 
 // Writes bytes as the settings file in the image's root folder, replacing
 // the one there, with its DOS attributes kept, or creating it. mtools works
-// on a copy of the image, which then replaces the image as any saved file
-// does. A copy whose file system is damaged is never written. On a failure
-// the image stays byte for byte as it was.
+// on a new image made beside the old one from its bytes, holes and all,
+// which then replaces the image as any saved file does; inside it only the
+// file's clusters, its entry and the allocation tables change. An image
+// whose file system is damaged is never written. On a failure the image
+// stays byte for byte as it was.
 Result<> writeSettingsIntoImage(ProcessRunner& processes, const QString& image,
                                 const QByteArray& bytes);
+
+// writeSettingsIntoImage up to the new image, written and checked beside
+// the old one, which its commit() replaces: many images can then be brought
+// to disk together. Nothing, and nothing written, where no new file could
+// replace the image (a second hard link, another user's image) and only
+// writeSettingsIntoImage, rewriting it in place, can write it.
+Result<std::unique_ptr<FileReplacement>>
+prepareSettingsInImage(ProcessRunner& processes, const QString& image, const QByteArray& bytes);
 
 // The same for an image that nobody else has yet, such as one just made from
 // a template, whose file system the caller has checked: written in place,

@@ -142,35 +142,15 @@ Result<> ImageFolder::linkTo(const QString& path)
     return {};
 }
 
-Result<> ImageFolder::copyOf(const QString& path)
+Result<> ImageFolder::copyOf(const QByteArray& image)
 {
     if (Result<> made = ready(); !made.ok())
         return made;
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("it could not be read: %1").arg(source.errorString())};
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError)
-        return Failure{QStringLiteral("it could not be read: %1").arg(source.errorString())};
     m_imageOnSignal.emplace(imagePath());
-    // Written whole: a copy that lives for one save gains nothing from holes.
-    if (Result<> copied = writeNewFile(imagePath(), bytes, {{0, bytes.size()}}); !copied.ok())
+    if (Result<> copied = writeNewFile(imagePath(), image, dataRuns(image)); !copied.ok())
         return Failure{
             QStringLiteral("no room for a working copy: %1").arg(copied.failure().reason)};
     return {};
-}
-
-Result<QByteArray> copySettingsOut(ProcessRunner& processes, const ImageFolder& folder)
-{
-    const ProcessRun run =
-        mtoolsRun(folder, QStringLiteral("mcopy"), {fileInImage(), QStringLiteral("-")});
-    const Result<ProcessOutput> copied = processes.run(run);
-    if (!copied.ok())
-        return copied.failure();
-    if (copied.value().exitCode != 0)
-        return Failure{
-            QStringLiteral("mtools could not read it: %1").arg(whyFailed(run, copied.value()))};
-    return copied.value().standardOutput;
 }
 
 Result<> copySettingsIn(ProcessRunner& processes, const ImageFolder& folder,

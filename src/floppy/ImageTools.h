@@ -30,8 +30,8 @@ class ImageFolder
     // "image" becomes a link to the image at path, which the tools then
     // change where it lies.
     Result<> linkTo(const QString& path);
-    // "image" becomes a private copy of the image at path.
-    Result<> copyOf(const QString& path);
+    // "image" becomes a private copy of an image's bytes.
+    Result<> copyOf(const QByteArray& image);
 
     // The folder, where the tools run.
     QString path() const;
@@ -45,9 +45,6 @@ class ImageFolder
     std::optional<TemporaryPath> m_dirOnSignal;
     std::optional<TemporaryPath> m_imageOnSignal;
 };
-
-// The settings file as mcopy copies it out of the image.
-Result<QByteArray> copySettingsOut(ProcessRunner& processes, const ImageFolder& folder);
 
 // One mcopy run that writes bytes as the settings file into the image.
 Result<> copySettingsIn(ProcessRunner& processes, const ImageFolder& folder,

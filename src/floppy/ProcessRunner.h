@@ -35,6 +35,8 @@ struct ProcessOutput
 // limit; a program that ends with an exit code of its own is an output. Only
 // a program that cannot be started is a matter of installing its package, so
 // only that failure names the package.
+// run() may be called from several threads at once: a bulk update
+// prepares a few images side by side.
 class ProcessRunner
 {
   public:

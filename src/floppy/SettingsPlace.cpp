@@ -45,6 +45,7 @@ OpenedSettings openSettings(ProcessRunner& processes, const QString& path, Edito
     } else if (source.ok() && opened.place.image) {
         const Result<QByteArray> inside = readSettingsFromImage(processes, path);
         opened.bytes = inside.ok() ? inside.value() : QByteArray();
+        opened.whole = inside.ok();
         if (!inside.ok())
             source = inside.failure();
     }
@@ -80,6 +81,14 @@ Result<> writeSettingsBytes(ProcessRunner& processes, const SettingsPlace& place
     if (place.image)
         return writeSettingsIntoImage(processes, place.path, bytes);
     return writeWholeFile(place.path, bytes);
+}
+
+Result<std::unique_ptr<FileReplacement>>
+prepareSettingsBytes(ProcessRunner& processes, const SettingsPlace& place, const QByteArray& bytes)
+{
+    if (place.image)
+        return prepareSettingsInImage(processes, place.path, bytes);
+    return FileReplacement::beside(place.path, bytes, {{0, bytes.size()}});
 }
 
 } // namespace useropts

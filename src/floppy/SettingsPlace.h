@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "files/WholeFileWriter.h"
 #include "floppy/ProcessRunner.h"
 #include "settings/EditorFields.h"
 #include "settings/SettingsReader.h"
@@ -8,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace useropts {
@@ -29,6 +31,7 @@ struct OpenedSettings
 {
     SettingsPlace place;
     QByteArray bytes;     // of the file, or of the one in the image, as far as they were read
+    bool whole = false;   // bytes hold the file to its end, as they do from an image
     int settingsRead = 0; // from line 4 on, in the order of the lines
     // Why not every setting could be read: the file itself (line 0: "it does
     // not exist") or one of its lines (line 13: "the time-out on line 13 ...").
@@ -52,5 +55,12 @@ Result<QByteArray> readWholeSettingsFile(ProcessRunner& processes, const Setting
 // Replaces the file, or the one in the image, whole or not at all.
 Result<> writeSettingsBytes(ProcessRunner& processes, const SettingsPlace& place,
                             const QByteArray& bytes);
+
+// writeSettingsBytes up to the new file, or the new image, checked and
+// waiting beside the old one for its commit(), for many files brought to
+// disk together. Nothing, and nothing written, where only a rewrite in
+// place can replace the file: writeSettingsBytes does that.
+Result<std::unique_ptr<FileReplacement>>
+prepareSettingsBytes(ProcessRunner& processes, const SettingsPlace& place, const QByteArray& bytes);
 
 } // namespace useropts

@@ -42,16 +42,19 @@ class TestFloppyImage : public QObject
 
     QString pathOf(const QString& name) const { return m_dir->filePath(name); }
 
-    // A fresh image of kilobytes KB with a FAT of fatBits bits.
-    QString makeImage(const QString& name, int kilobytes, int fatBits = 12)
+    // A fresh image of kilobytes KB with a FAT of fatBits bits; with sparse,
+    // its empty clusters are holes on disk.
+    QString makeImage(const QString& name, int kilobytes, int fatBits = 12, bool sparse = false)
     {
         const QString path = pathOf(name);
         QStringList arguments{"-C", "-n", "BOOTDISK"};
         if (fatBits != 12)
             arguments << "-F" << QString::number(fatBits);
         arguments << path << QString::number(kilobytes);
-        if (tool("mkfs.fat", arguments) != 0)
-            qFatal("mkfs.fat failed for %s", qPrintable(path));
+        if (tool("mkfs.fat", arguments) != 0 ||
+            (sparse && (tool("cp", {"--sparse=always", path, path + ".sparse"}) != 0 ||
+                        !QFile::remove(path) || !QFile::rename(path + ".sparse", path))))
+            qFatal("cannot make %s", qPrintable(path));
         return path;
     }
 
@@ -110,27 +113,31 @@ class TestFloppyImage : public QObject
         QTest::addColumn<QString>("entry");      // how the settings file is named; empty: none
         QTest::addColumn<QString>("attributes"); // given to it with mattrib
         QTest::addColumn<QString>("name"); // of the image; a decoy lies at what mtools makes of it
-        QTest::addColumn<bool>("fresh");   // written in place, as a new image is
+        // "fresh": written in place, as a new image is; "sparse": its empty
+        // clusters holes on disk; "linked": with a second hard link.
+        QTest::addColumn<QString>("how");
         const auto row = [](const char* tag, int kilobytes, int fatBits, const char* entry,
-                            const char* attributes, const char* name, bool fresh) {
+                            const char* attributes, const char* name, const char* how) {
             QTest::newRow(tag) << kilobytes << fatBits << QString(entry) << QString(attributes)
-                               << QString(name) << fresh;
+                               << QString(name) << QString(how);
         };
-        row("720 KB", 720, 12, "USEROPTS.BAT", "", "disk.img", false);
-        row("1.44 MB, lower-case entry", 1440, 12, "useropts.bat", "", "disk.img", false);
-        row("2.88 MB", 2880, 12, "USEROPTS.BAT", "", "disk.img", false);
-        row("FAT16", 20480, 16, "UserOpts.Bat", "", "disk.img", false);
-        row("FAT32, root folder of many clusters", 34000, 32, "USEROPTS.BAT", "+h", "disk.img",
-            false);
-        row("1.44 MB without the file", 1440, 12, "", "", "disk.img", false);
+        row("720 KB", 720, 12, "USEROPTS.BAT", "", "disk.img", "");
+        row("1.44 MB, lower-case entry", 1440, 12, "useropts.bat", "", "disk.img", "");
+        row("2.88 MB", 2880, 12, "USEROPTS.BAT", "", "disk.img", "");
+        row("FAT16", 20480, 16, "UserOpts.Bat", "", "disk.img", "");
+        row("FAT32, root folder of many clusters", 34000, 32, "USEROPTS.BAT", "+h", "disk.img", "");
+        row("1.44 MB without the file", 1440, 12, "", "", "disk.img", "");
+        row("1.44 MB, sparse", 1440, 12, "USEROPTS.BAT", "", "disk.img", "sparse");
+        row("sparse, second hard link", 1440, 12, "USEROPTS.BAT", "+h", "disk.img",
+            "sparse, linked");
         row("read-only, hidden, system, no archive", 1440, 12, "USEROPTS.BAT", "+r +h +s -a",
-            "disk.img", false);
-        row("@@ in its name", 1440, 12, "USEROPTS.BAT", "", "disk.img@@0", false);
-        row("shell syntax in its name", 1440, 12, "USEROPTS.BAT", "+s", "disk$(echo).img", false);
+            "disk.img", "");
+        row("@@ in its name", 1440, 12, "USEROPTS.BAT", "", "disk.img@@0", "");
+        row("shell syntax in its name", 1440, 12, "USEROPTS.BAT", "+s", "disk$(echo).img", "");
         row("fresh, read-only, @@ in its name", 1440, 12, "USEROPTS.BAT", "+r", "disk.img@@0",
-            true);
+            "fresh");
         row("fresh, without the file, shell syntax in its name", 1440, 12, "", "",
-            "disk$(echo).img", true);
+            "disk$(echo).img", "fresh");
     }
 
     void everyKindOfImage()
@@ -140,9 +147,9 @@ class TestFloppyImage : public QObject
         QFETCH(QString, entry);
         QFETCH(QString, attributes);
         QFETCH(QString, name);
-        QFETCH(bool, fresh);
+        QFETCH(QString, how);
         // Made under a name mtools takes as it is, then given the row's.
-        const QString image = makeImage("made.img", kilobytes, fatBits);
+        const QString image = makeImage("made.img", kilobytes, fatBits, how.startsWith("sparse"));
         QVERIFY(fill(image, fatBits == 32, entry, attributes));
         const QByteArray attributesBefore = attributesOf(image);
         const QString decoy = pathOf(name.section("@@", 0, 0).remove("$(echo)"));
@@ -156,6 +163,9 @@ class TestFloppyImage : public QObject
         const QString named = pathOf(name);
         QVERIFY(QFile::rename(image, named));
         QCOMPARE(isFloppyImage(named).value(), true);
+        if (how.endsWith("linked"))
+            QCOMPARE(tool("ln", {named, pathOf("link.img")}), 0);
+        const qint64 blocksBefore = blocksOf(named);
 
         const Result<QByteArray> read = readSettingsFromImage(m_processes, named);
         if (entry.isEmpty()) {
@@ -163,10 +173,17 @@ class TestFloppyImage : public QObject
         } else {
             QCOMPARE(read.value(), kSettings);
         }
-        const Result<> written = fresh ? writeSettingsIntoFreshImage(m_processes, named, kLonger)
-                                       : writeSettingsIntoImage(m_processes, named, kLonger);
+        const Result<> written = how == "fresh"
+                                     ? writeSettingsIntoFreshImage(m_processes, named, kLonger)
+                                     : writeSettingsIntoImage(m_processes, named, kLonger);
         QVERIFY2(written.ok(), qPrintable(written.ok() ? "" : written.failure().reason));
         QCOMPARE(readSettingsFromImage(m_processes, named).value(), kLonger);
+        // Its holes stay holes: only the file's new clusters, a few 4 KB
+        // blocks, take room on disk.
+        if (how.startsWith("sparse"))
+            QCOMPARE_LE(blocksOf(named), blocksBefore + 40);
+        if (how.endsWith("linked"))
+            QCOMPARE(contents(pathOf("link.img")), contents(named));
         if (decoy != named)
             QCOMPARE(contents(decoy), decoyBefore);
         QVERIFY(QFile::rename(named, image));
@@ -201,10 +218,11 @@ class TestFloppyImage : public QObject
         row("cut short", "truncated", "it is a floppy image cut short", "");
         row("random bytes", "random", "it is named like a floppy image but holds no FAT", noFat);
         row("empty", "empty", "it is named like a floppy image but is empty", noFat);
+        // The settings are read without any program; only a write needs mtools.
         row("no mtools", "no mtools",
             "mcopy is not installed or cannot be started (mcopy comes with the Debian package "
             "mtools)",
-            "(mcopy comes with the Debian package mtools)");
+            "");
         row("no dosfstools", "no dosfstools",
             "its file system could not be checked: fsck.fat is not installed or cannot be "
             "started (fsck.fat comes with the Debian package dosfstools)",

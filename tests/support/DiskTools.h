@@ -28,6 +28,19 @@ inline int tool(const QString& program, const QStringList& arguments, const QByt
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// The 512-byte blocks the file at path takes on disk, as stat -c %b says;
+// -1 when it cannot be told.
+inline qint64 blocksOf(const QString& path)
+{
+    QByteArray out;
+    bool read = false;
+    const qint64 blocks = tool(QStringLiteral("stat"),
+                               {QStringLiteral("-c"), QStringLiteral("%b"), path}, {}, &out) == 0
+                              ? out.trimmed().toLongLong(&read)
+                              : -1;
+    return read ? blocks : -1;
+}
+
 // Replaces the first occurrence of from with to, as long, in the file at
 // path: a name in a folder entry, say. False when from is not there.
 inline bool replaceInFile(const QString& path, const QByteArray& from, const QByteArray& to)
