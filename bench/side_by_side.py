@@ -7,7 +7,7 @@ whatever else the machine does weighs on each alike:
 PREPARE runs, untimed, before every run of every command; a command may
 hold {run}, the number of the run, for outputs of their own. Prints each
 command's median with the fastest and slowest run, and the ratio of the
-first median to the last."""
+first median to each of the others."""
 import statistics
 import subprocess
 import sys
@@ -27,8 +27,8 @@ def main():
     medians = [statistics.median(t) for t in times]
     for command, t, median in zip(commands, times, medians):
         print(f"{median:8.3f} s median ({min(t):.3f} to {max(t):.3f})  {command}")
-    if len(commands) > 1:
-        print(f"ratio {medians[0] / medians[-1]:.2f}")
+    for command, median in zip(commands[1:], medians[1:]):
+        print(f"ratio {medians[0] / median:.2f} to {command}")
 
 
 if __name__ == "__main__":

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <utility>
+
 namespace useropts {
 
 namespace {
@@ -74,6 +76,7 @@ void refuseCollisions(QList<PlannedOutput>& outputs, Complaints& bad)
     QHash<QString, const PlannedOutput*> files;   // by sameNameKey
     QHash<QString, const PlannedOutput*> folders; // the folders the outputs need
     QList<PlannedOutput> kept;
+    kept.reserve(outputs.size());
     for (const PlannedOutput& output : outputs) {
         const QString key = sameNameKey(output.relative);
         QStringList above;
@@ -114,8 +117,37 @@ void refuseCollisions(QList<PlannedOutput>& outputs, Complaints& bad)
         kept.append(output);
     }
     // The pointers into outputs are not used past here.
-    outputs = kept;
+    outputs = std::move(kept);
 }
+
+namespace {
+
+// The file that stands where a folder must be made, for each folder the
+// outputs need, found once for all the outputs in one folder: a batch of
+// thousands would otherwise look at the same folders thousands of times.
+class FilesOnTheWay
+{
+  public:
+    // Empty where the folder exists or can be made.
+    QString fileOnTheWay(const QString& folder)
+    {
+        if (const auto known = m_known.constFind(folder); known != m_known.cend())
+            return *known;
+        const QFileInfo info(folder);
+        QString found;
+        if (info.exists())
+            found = info.isDir() ? QString() : info.filePath();
+        else if (!info.isRoot() && info.path() != folder)
+            found = fileOnTheWay(info.path());
+        m_known.insert(folder, found);
+        return found;
+    }
+
+  private:
+    QHash<QString, QString> m_known;
+};
+
+} // namespace
 
 void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& templ,
                         const std::optional<FileIdentity>& table, const BatchRequest& request,
@@ -123,6 +155,8 @@ void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& temp
 {
     QHash<QString, int> existing; // the outputs that exist, by file identity
     QList<PlannedOutput> kept;
+    kept.reserve(outputs.size());
+    FilesOnTheWay blockers;
     for (PlannedOutput& output : outputs) {
         const QFileInfo info(output.path);
         const auto refuse = [&](const QString& why) { bad.add(output.row, output.column, why); };
@@ -132,15 +166,10 @@ void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& temp
                        .arg(QDir::toNativeSeparators(*link)));
             continue;
         }
-        QString blocking;
-        for (QFileInfo up(info.path()); !up.isRoot(); up = QFileInfo(up.path())) {
-            if (up.exists()) {
-                blocking = up.isDir() ? QString() : up.filePath();
-                break;
-            }
-        }
-        output.exists = info.exists();
+        const QString blocking = blockers.fileOnTheWay(info.path());
         const std::optional<FileIdentity> identity = fileIdentity(output.path);
+        // Links are refused above, so the file the identity names is this one.
+        output.exists = identity.has_value();
         if (!blocking.isEmpty()) {
             refuse(QStringLiteral("%1 cannot be made: %2 is a file, not a folder")
                        .arg(output.shown, QDir::toNativeSeparators(blocking)));
@@ -162,23 +191,24 @@ void refuseWhatIsOnDisk(QList<PlannedOutput>& outputs, const BatchTemplate& temp
         } else {
             if (output.exists)
                 existing.insert(key, output.row);
-            kept.append(output);
+            kept.append(std::move(output));
         }
     }
-    outputs = kept;
+    outputs = std::move(kept);
 }
 
 void refuseCautions(QList<PlannedOutput>& outputs, Complaints& bad)
 {
     QList<PlannedOutput> kept;
-    for (const PlannedOutput& output : outputs) {
+    kept.reserve(outputs.size());
+    for (PlannedOutput& output : outputs) {
         const QStringList cautions = cautionsFor(output.file);
         for (const QString& caution : cautions)
             bad.add(output.row, {}, caution + QStringLiteral(" (--strict refuses it)"));
         if (cautions.isEmpty())
-            kept.append(output);
+            kept.append(std::move(output));
     }
-    outputs = kept;
+    outputs = std::move(kept);
 }
 
 void refuseWithoutRoom(const QList<PlannedOutput>& outputs, const BatchTemplate& templ,

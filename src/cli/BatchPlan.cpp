@@ -15,6 +15,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 namespace useropts {
 
@@ -63,6 +64,7 @@ QList<RowSettings> readRows(const BatchTemplate& templ, const QList<TableRow>& t
     const TableColumn* nameColumn = columnOf(columns, Field::ComputerName);
     const TableColumn* outputColumn = columnOf(columns, std::nullopt);
     QList<RowSettings> rows;
+    rows.reserve(table.size());
     for (const TableRow& row : table) {
         RowSettings settings{row.number, templ.fields, false, {}};
         bool good = true;
@@ -80,7 +82,7 @@ QList<RowSettings> readRows(const BatchTemplate& templ, const QList<TableRow>& t
         settings.needsName =
             templ.freshNames && (!nameColumn || row.cells[nameColumn->index].isEmpty());
         if (good)
-            rows.append(settings);
+            rows.append(std::move(settings));
     }
     return rows;
 }
@@ -157,8 +159,11 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
     if (!folder.endsWith(u'/'))
         folder += u'/';
     const int longestName = fileSystemRoom(request.outputFolder).longestName;
+    // Absolute once, not looked up again for every file written.
+    const QDir base(QDir(request.outputFolder).absolutePath());
 
     QList<PlannedOutput> outputs;
+    outputs.reserve(rows.size());
     for (const RowSettings& row : rows) {
         PlannedOutput output{row.row, row.fields, {}, {}, {}, {}, {}, false, {}};
         for (const Field field : allFields()) {
@@ -194,8 +199,8 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
         }
         output.relative = inside.value();
         output.shown = QDir::toNativeSeparators(folder + output.relative);
-        output.path = QDir(request.outputFolder).filePath(output.relative);
-        outputs.append(output);
+        output.path = base.filePath(output.relative);
+        outputs.append(std::move(output));
     }
     return outputs;
 }
