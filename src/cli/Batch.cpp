@@ -16,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace useropts {
 
 namespace {
@@ -117,6 +119,37 @@ int describeOutputs(const QList<PlannedOutput>& outputs)
     return kDone;
 }
 
+// Writes the outputs in order, with progress on a terminal; how many, or
+// nothing once one failed, which is told. Those before it stay written.
+std::optional<qsizetype> writeOutputs(const BatchTemplate& templ,
+                                      const QList<PlannedOutput>& outputs,
+                                      const BatchRequest& request, ProcessRunner& processes)
+{
+    const bool progress = messagesGoToTerminal();
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    qsizetype written = 0;
+    for (const PlannedOutput& output : outputs) {
+        if (progress && sinceProgress.elapsed() >= 100) {
+            showProgress(
+                QStringLiteral("useropts: %1 of %2 written").arg(written).arg(outputs.size()));
+            sinceProgress.restart();
+        }
+        if (Result<> done = writeOutput(templ, output, request, processes); !done.ok()) {
+            printMessage(QStringLiteral("row %1: %2 (%3 of %4 written before it)")
+                             .arg(output.row)
+                             .arg(done.failure().reason)
+                             .arg(written)
+                             .arg(outputs.size()));
+            return std::nullopt;
+        }
+        ++written;
+        for (const QString& caution : cautionsFor(output.file))
+            printMessage(QStringLiteral("row %1: %2").arg(output.row).arg(caution));
+    }
+    return written;
+}
+
 } // namespace
 
 int runBatch(const BatchRequest& request, ProcessRunner& processes)
@@ -143,39 +176,20 @@ int runBatch(const BatchRequest& request, ProcessRunner& processes)
         printMessage(folder.failure().reason);
         return kDataFailed;
     }
-    const bool progress = messagesGoToTerminal();
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
-    qsizetype written = 0;
-    for (const PlannedOutput& output : outputs) {
-        if (progress && sinceProgress.elapsed() >= 100) {
-            showProgress(
-                QStringLiteral("useropts: %1 of %2 written").arg(written).arg(outputs.size()));
-            sinceProgress.restart();
-        }
-        if (Result<> done = writeOutput(templ.value(), output, request, processes); !done.ok()) {
-            printMessage(QStringLiteral("row %1: %2 (%3 of %4 written before it)")
-                             .arg(output.row)
-                             .arg(done.failure().reason)
-                             .arg(written)
-                             .arg(outputs.size()));
-            return kDataFailed;
-        }
-        ++written;
-        for (const QString& caution : cautionsFor(output.file))
-            printMessage(QStringLiteral("row %1: %2").arg(output.row).arg(caution));
-    }
+    const std::optional<qsizetype> written = writeOutputs(templ.value(), outputs, request, processes);
+    if (!written)
+        return kDataFailed;
     if (Result<> flushed = flushFileSystem(request.outputFolder); !flushed.ok()) {
         printMessage(flushed.failure().reason);
         return kDataFailed;
     }
     showProgress({});
     printData(QStringLiteral("%1 written to %2\n")
-                  .arg(written)
+                  .arg(*written)
                   .arg(escapedControls(request.outputFolder)));
     if (!dataWrittenWhole()) {
         printMessage(QStringLiteral("%1 written to %2, but standard output could not say so")
-                         .arg(written)
+                         .arg(*written)
                          .arg(request.outputFolder));
         return kDataFailed;
     }

@@ -28,8 +28,10 @@
 #include <unistd.h>
 
 using namespace useropts;
+using useropts::testing::contents;
 using useropts::testing::spoilImage;
 using useropts::testing::tool;
+using useropts::testing::writeFile;
 
 namespace {
 
@@ -39,19 +41,6 @@ struct Run
     QByteArray out;
     QByteArray err;
 };
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void store(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // A settings file as the window writes it, with a computer name that stays.
 EditorFields baseFields()
@@ -153,7 +142,7 @@ class TestCommand : public QObject
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         const QByteArray file = fileOf(baseFields());
-        store(pathOf("a.bat"), file);
+        writeFile(pathOf("a.bat"), file);
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.out.isEmpty());
@@ -185,7 +174,7 @@ class TestCommand : public QObject
         QByteArray file = fileOf(fields);
         fields.text(Field::LogonScript)[1] = u'\n';
         file.replace("LOGONSCRIPT=x y", "LOGONSCRIPT=x\ny");
-        store(pathOf("a.bat"), file);
+        writeFile(pathOf("a.bat"), file);
 
         const Run text = run({"show", "a.bat"});
         QCOMPARE(text.exitCode, 0);
@@ -246,7 +235,7 @@ class TestCommand : public QObject
         QFETCH(int, settingsShown);
         QFETCH(QString, message);
         if (!file.isEmpty())
-            store(pathOf("a.bat"), file);
+            writeFile(pathOf("a.bat"), file);
         const Run r = run(command == "show" ? QStringList{"show", "a.bat"}
                                             : QStringList{"set", "a.bat", "CD=1"});
         QCOMPARE(r.exitCode, 1);
@@ -270,7 +259,7 @@ class TestCommand : public QObject
         before.replace("rem TIMEOUT=20", "rem TIMEOUT=020"); // Open shows 20
         const QString path = image ? makeImage("disk.img", before) : pathOf("USEROPTS.BAT");
         if (!image)
-            store(path, before);
+            writeFile(path, before);
 
         const Run r =
             run({"set", path, "username=Ada>Lovelace", "IPADDRESS0=10.0.0.5", "TIMEOUT= 07",
@@ -319,7 +308,7 @@ class TestCommand : public QObject
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         const QByteArray file = fileOf(baseFields());
-        store(pathOf("a.bat"), file);
+        writeFile(pathOf("a.bat"), file);
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromUtf8(r.err), message);
@@ -361,7 +350,7 @@ class TestCommand : public QObject
         QFETCH(QString, refusal);
         const QString path = pathOf(name);
         if (kind == "file")
-            store(path, fileOf(baseFields()));
+            writeFile(path, fileOf(baseFields()));
         else if (kind != "nothing")
             makeImage(name, kind == "image" ? fileOf(baseFields()) : QByteArray());
         const QByteArray before = contents(path);
@@ -388,8 +377,8 @@ class TestCommand : public QObject
     // byte-order mark, CR LF, a blank line; a KZ template.
     void batchWritesOneFileForEachRow()
     {
-        store(pathOf("t.bat"), fileOf(defaultSettings())); // KZ123456
-        store(pathOf("t.csv"), "\xEF\xBB\xBFUSERNAME,Password,logonscript,WKSTN\r\n"
+        writeFile(pathOf("t.bat"), fileOf(defaultSettings())); // KZ123456
+        writeFile(pathOf("t.csv"), "\xEF\xBB\xBFUSERNAME,Password,logonscript,WKSTN\r\n"
                                "alice,\"p,w\",\"run, me\",\r\n"
                                "bob,\"say \"\"hi\"\"\",x,PC7\r\n"
                                "\r\n"
@@ -495,10 +484,10 @@ class TestCommand : public QObject
         QFETCH(QByteArray, table);
         QFETCH(bool, force);
         QFETCH(QString, message);
-        store(pathOf("t.bat"), fileOf(defaultSettings())); // each row its own KZ name
-        store(pathOf("t.csv"), table);
+        writeFile(pathOf("t.bat"), fileOf(defaultSettings())); // each row its own KZ name
+        writeFile(pathOf("t.csv"), table);
         QVERIFY(QDir().mkpath(pathOf("out")) && QDir().mkpath(pathOf("elsewhere")));
-        store(pathOf("out/old.bat"), "old");
+        writeFile(pathOf("out/old.bat"), "old");
         QVERIFY(::link(qPrintable(pathOf("out/old.bat")), qPrintable(pathOf("out/old-too.bat"))) ==
                 0);
         QVERIFY(::link(qPrintable(pathOf("t.bat")), qPrintable(pathOf("out/template.bat"))) == 0);
@@ -528,7 +517,7 @@ class TestCommand : public QObject
         const QByteArray settings = fileOf(baseFields());
         const QString templ = makeImage("t.img", settings);
         QCOMPARE(tool("mcopy", {"-i", templ, "-", "::AUTOEXEC.BAT"}, "@echo off\r\n"), 0);
-        store(pathOf("t.csv"), "WKSTN,UDMA\nPC1,1\nPC2,0\n");
+        writeFile(pathOf("t.csv"), "WKSTN,UDMA\nPC1,1\nPC2,0\n");
 
         for (const bool again : {false, true}) {
             const Run r = run(again ? QStringList{"batch", "--force", templ, "t.csv", "out"}
@@ -554,9 +543,9 @@ class TestCommand : public QObject
     // report that cannot be given is a failure.
     void batchOutputsKeepTheTemplatesAccess()
     {
-        store(pathOf("t.bat"), fileOf(defaultSettings()));
+        writeFile(pathOf("t.bat"), fileOf(defaultSettings()));
         QVERIFY(QFile::setPermissions(pathOf("t.bat"), QFile::ReadOwner | QFile::WriteOwner));
-        store(pathOf("t.csv"), "OUTPUT;CD\na.bat;0\nb.bat;1\n");
+        writeFile(pathOf("t.csv"), "OUTPUT;CD\na.bat;0\nb.bat;1\n");
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
         process.setStandardOutputFile("/dev/full");
@@ -587,10 +576,10 @@ class TestCommand : public QObject
             QStandardPaths::findExecutable("mkfs.fat").isEmpty())
             QSKIP("mtools and dosfstools are needed to make test images.");
         const QString templ = makeImage("t.img", fileOf(baseFields()));
-        store(pathOf("t.csv"), "WKSTN\tUDMA\nPC1\t0\nPC2\t1\n");
+        writeFile(pathOf("t.csv"), "WKSTN\tUDMA\nPC1\t0\nPC2\t1\n");
         // An mcopy that stops when it would write into an image, until killed.
         QVERIFY(QDir().mkpath(pathOf("bin")) && QDir().mkpath(pathOf("tmp")));
-        store(pathOf("bin/mcopy"),
+        writeFile(pathOf("bin/mcopy"),
               "#!/bin/sh\n"
               "case \" $* \" in *\" -o \"*) echo $$ > \"$MARKER\"; exec sleep 60;; esac\n"
               "exec " +
@@ -632,11 +621,11 @@ class TestCommand : public QObject
         if (mount("tmpfs", qPrintable(small), "tmpfs", 0, "size=64k") != 0)
             QSKIP("No tmpfs can be mounted here.");
         const auto unmount = qScopeGuard([&] { umount2(qPrintable(small), MNT_DETACH); });
-        store(pathOf("t.bat"), fileOf(defaultSettings()));
+        writeFile(pathOf("t.bat"), fileOf(defaultSettings()));
         QByteArray table = "OUTPUT,#\n";
         for (int i = 0; i < 40; ++i)
             table += QByteArray::number(i) + ".bat,\n";
-        store(pathOf("t.csv"), table);
+        writeFile(pathOf("t.csv"), table);
         const Run r = run({"batch", "t.bat", "t.csv", "small"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith("useropts: the outputs need about 0.2 MB, but the file system "
@@ -656,7 +645,7 @@ class TestCommand : public QObject
                          QFileDevice::AutoCloseHandle));
         QCOMPARE(raw.write(file), file.size());
         raw.close();
-        store(pathOf(QString::fromUtf8("caf\uFFFD.bat")), file); // what the bytes would become
+        writeFile(pathOf(QString::fromUtf8("caf\uFFFD.bat")), file); // what the bytes would become
         // Without the check, set would change the U+FFFD file and new make one.
         for (const QString command : {"set %1 CD=1", "new %1 --force"}) {
             QProcess shell;
@@ -686,10 +675,10 @@ class TestCommand : public QObject
         EditorFields odd = baseFields();
         odd.text(Field::ComputerName) = "ROOM-12-PC-00042";
         odd.text(Field::TimeOut) = "ten";
-        store(pathOf("odd.bat"), fileOf(odd));
-        store(pathOf("sound.bat"), fileOf(baseFields()));
+        writeFile(pathOf("odd.bat"), fileOf(odd));
+        writeFile(pathOf("sound.bat"), fileOf(baseFields()));
         QByteArray cut = fileOf(baseFields());
-        store(pathOf("cut.bat"), cut.left(cut.indexOf("Set USERNAME")));
+        writeFile(pathOf("cut.bat"), cut.left(cut.indexOf("Set USERNAME")));
 
         const Run sound = run({"check", "sound.bat"});
         QCOMPARE(sound.exitCode, 0);
@@ -736,9 +725,9 @@ class TestCommand : public QObject
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         const QByteArray file = fileOf(baseFields());
-        store(pathOf("a.bat"), file);
-        store(pathOf("b.bat"), file);
-        store(pathOf("t.csv"), arguments.first() == "apply"
+        writeFile(pathOf("a.bat"), file);
+        writeFile(pathOf("b.bat"), file);
+        writeFile(pathOf("t.csv"), arguments.first() == "apply"
                                    ? "PATH,WORKGROUP\na.bat,LAB\nb.bat,MY LAB\n"
                                    : "OUTPUT,WKSTN,WORKGROUP\nx.bat,A,LAB\ny.bat,B,MY LAB\n");
         const Run r = run(arguments);
@@ -787,8 +776,8 @@ class TestCommand : public QObject
         QFETCH(QByteArray, table);
         QFETCH(QStringList, options);
         QFETCH(QString, refusal);
-        store(pathOf("t.bat"), fileOf(defaultSettings()));
-        store(pathOf("t.csv"), table);
+        writeFile(pathOf("t.bat"), fileOf(defaultSettings()));
+        writeFile(pathOf("t.csv"), table);
         const Run r = run(QStringList{"batch", "t.bat", "t.csv", "out"} + options);
         if (!refusal.isEmpty()) {
             QCOMPARE(r.exitCode, 1);
@@ -807,7 +796,7 @@ class TestCommand : public QObject
     {
         QByteArray file = fileOf(defaultSettings()); // KZ123456
         file.replace("rem TIMEOUT=20", "rem TIMEOUT=015");
-        store(pathOf("a.bat"), file);
+        writeFile(pathOf("a.bat"), file);
         QVERIFY(run({"show", "a.bat"}).out.contains("\nWKSTN=KZ123456\n"));
         const Run named = run({"show", "a.bat", "wkstn", "TIMEOUT", "USERNAME"});
         QCOMPARE(named.exitCode, 0);
@@ -827,7 +816,7 @@ class TestCommand : public QObject
         before.replace("rem TIMEOUT=20", "rem TIMEOUT=015");
         before.replace("\r\n", "\r");
         before += "rem a 24th line\rcall more.bat";
-        store(pathOf("a.bat"), before);
+        writeFile(pathOf("a.bat"), before);
         const Run r = run({"set", "a.bat", "USERNAME=jdoe", "DNS=10.0.0.2"});
         QCOMPARE(r.exitCode, 0);
         QByteArray expected = before;
@@ -860,7 +849,7 @@ class TestCommand : public QObject
             if (images)
                 makeImage(name, fileOf(fields));
             else
-                store(pathOf(name), fileOf(fields));
+                writeFile(pathOf(name), fileOf(fields));
             names << name;
             before.insert(name, contents(pathOf(name)));
         }
@@ -871,12 +860,12 @@ class TestCommand : public QObject
                                       ",EL3C574,WORKGROUP,Kestrune,quill,0,"));
         QVERIFY(exported.out.contains(",\"CALL \"\"X, Y\"\".BAT\","));
         QVERIFY(QDir().mkpath(pathOf("tables")));
-        store(pathOf("tables/room.csv"), exported.out);
+        writeFile(pathOf("tables/room.csv"), exported.out);
 
         // Paths are the table folder's: the files lie one up.
         QByteArray table = exported.out;
         table.replace("\r\nPC", "\r\n../PC");
-        store(pathOf("tables/room.csv"), table);
+        writeFile(pathOf("tables/room.csv"), table);
         const Run same = run({"apply", "tables/room.csv"});
         QCOMPARE(same.exitCode, 0);
         QCOMPARE(same.out, "0 changed, 3 as they were\n");
@@ -888,7 +877,7 @@ class TestCommand : public QObject
                           ",EL3C574,WORKGROUP,Kestrune",
                       "../PC2" + QByteArray(images ? ".img" : ".bat") + ",EL3C574,WORKGROUP,jdoe");
         table.replace(",1,10.0.0.9,", ",0,192.168.1.123,");
-        store(pathOf("tables/room.csv"), table);
+        writeFile(pathOf("tables/room.csv"), table);
         const Run dry = run({"apply", "--dry-run", "tables/room.csv"});
         QCOMPARE(dry.exitCode, 0);
         QCOMPARE(dry.out,
@@ -934,9 +923,9 @@ class TestCommand : public QObject
         QFETCH(QByteArray, table);
         QFETCH(QString, message);
         const QByteArray file = fileOf(baseFields());
-        store(pathOf("a.bat"), file);
-        store(pathOf("b.bat"), file);
-        store(pathOf("t.csv"), table);
+        writeFile(pathOf("a.bat"), file);
+        writeFile(pathOf("b.bat"), file);
+        writeFile(pathOf("t.csv"), table);
         const Run r = run({"apply", "t.csv"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith(message.toUtf8()), r.err.constData());
@@ -948,8 +937,8 @@ class TestCommand : public QObject
     // --dry-run says what each output would be and writes none.
     void batchDryRunWritesNothing()
     {
-        store(pathOf("t.bat"), fileOf(baseFields()));
-        store(pathOf("t.csv"), "OUTPUT,WKSTN,USERNAME\na.bat,PC1,jdoe\nb.bat,PC2,Kestrune\n");
+        writeFile(pathOf("t.bat"), fileOf(baseFields()));
+        writeFile(pathOf("t.csv"), "OUTPUT,WKSTN,USERNAME\na.bat,PC1,jdoe\nb.bat,PC2,Kestrune\n");
         const Run r = run({"batch", "--dry-run", "t.bat", "t.csv", "out"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, "out/a.bat: USERNAME, WKSTN\nout/b.bat: WKSTN\n");
@@ -1013,7 +1002,7 @@ class TestCommand : public QObject
         }
         const QByteArray before = contents(image);
 
-        store(pathOf("t.csv"), "WKSTN,CD\nPC1,0\n");
+        writeFile(pathOf("t.csv"), "WKSTN,CD\nPC1,0\n");
         const Run r = run(command == "show"    ? QStringList{"show", name}
                           : command == "batch" ? QStringList{"batch", name, "t.csv", "out"}
                                                : QStringList{"set", name, "USERNAME=jdoe"});

@@ -5,6 +5,7 @@
 // mtools part on or fsck.fat finds, the bytes a save may change, and
 // programs put on PATH in place of the real ones.
 #include "support/DiskTools.h"
+#include "support/SettingsFiles.h"
 
 #include <QFile>
 #include <QList>
@@ -12,12 +13,6 @@
 #include <QString>
 
 namespace useropts::testing {
-
-inline QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Spoils an image whose first file is a USEROPTS.BAT of one cluster:
 //   "long name"       another file gets the long name USEROPTS.BAT

@@ -24,13 +24,6 @@ namespace {
 const QByteArray kSettings = "@echo off\r\nrem NETCARD=EL3C574\r\n";
 const QByteArray kLonger = QByteArray("Set USERNAME=someone else\r\n").repeated(400); // 10.8 KB
 
-void store(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 } // namespace
 
 class TestFloppyImage : public QObject
@@ -68,7 +61,7 @@ class TestFloppyImage : public QObject
             QFile::link(QStandardPaths::findExecutable(name), folder + '/' + name);
         if (!onWrite.isEmpty()) {
             const QString mcopy = folder + "/mcopy";
-            store(mcopy, "#!/bin/sh\nreal='" +
+            writeFile(mcopy, "#!/bin/sh\nreal='" +
                              QFile::encodeName(QStandardPaths::findExecutable("mcopy")) +
                              "'\ncase \" $* \" in *\" -o \"*) " + onWrite +
                              ";; esac\nexec \"$real\" \"$@\"\n");
