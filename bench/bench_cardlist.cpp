@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a large card list into the card choice, as start-up and every
 // update do.
 #include "support/ScriptedPlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One read and one write of a whole settings file in memory.
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsReader.h"

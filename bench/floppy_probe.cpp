@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the settings file inside a floppy image and saving it back, the
 // way the window does both, timed over repeated rounds in one process:
 //   floppy_probe IMAGE [ROUNDS]

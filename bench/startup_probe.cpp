@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole start-up as a process, for timing and peak memory against the
 // smallest Qt program that shows some text, both quitting as soon as the
 // event loop runs:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card list loader takes whatever a file or a web site gives: every line
 // that holds more than blanks becomes exactly one entry, and what an update
 // stores is a list whose only line feed is its last byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any file read into the fields must write back, and that file must read
 // back into the same fields: no input may make the editor save something it
 // cannot open again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes given as a batch table either fail with the row and column named,
 // or give rows that, written out again as a spreadsheet would (every cell
 // quoted, CR LF) or as a hand would (quotes only where needed, LF, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shown form of a time-out must read back as the same number.
 #include "encodings/Charset.h"
 #include "settings/TimeoutNumber.h"

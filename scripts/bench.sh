@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks in release mode and prints the figures the README
 # quotes: the settings file read-write cycle, loading a large card list, the
 # start-up time and peak memory of the editor against the smallest Qt program

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The editor's window as a screen reader meets it.
 
     scripts/check-accessibility.py [build/bin/useropts-editor]

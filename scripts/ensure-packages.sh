@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing need, and
 # only those that are missing. As root it installs them; otherwise it prints
 # the command to run and stops. Extra package names may be given as arguments

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Rewrites our C++ sources as clang-format (.clang-format) would write them.
 # With --check nothing is written: the files that differ are listed and the
 # script fails if there are any. Only files git tracks count, so build folders

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a bounded time
 # (FUZZ_SECONDS, 60 by default) from the seed corpora in fuzz/seeds/.
 # Exits non-zero, keeping the crashing input in build-fuzz/, if one is found.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries the two packages as a new administrator would. Runs lintian on both,
 # then on a bare Debian 12 root: installs the command's package alone with
 # apt-get, counting what it brings, and fills a floppy image with it as an

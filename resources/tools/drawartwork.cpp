@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the editor's artwork: the header logo and the five command button
 // pictures, each at one, two and three device pixels per pixel (NAME.png,
 // NAME@2x.png, NAME@3x.png), and the window icon at the icon theme's sizes

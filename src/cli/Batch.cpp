@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Batch.h"
 
 #include "cli/BatchPlan.h"
@@ -176,7 +177,8 @@ int runBatch(const BatchRequest& request, ProcessRunner& processes)
         printMessage(folder.failure().reason);
         return kDataFailed;
     }
-    const std::optional<qsizetype> written = writeOutputs(templ.value(), outputs, request, processes);
+    const std::optional<qsizetype> written =
+        writeOutputs(templ.value(), outputs, request, processes);
     if (!written)
         return kDataFailed;
     if (Result<> flushed = flushFileSystem(request.outputFolder); !flushed.ok()) {

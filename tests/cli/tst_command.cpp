@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The useropts command run as a script runs it, against files and floppy
 // images the test makes with mkfs.fat and mtools. What it saves must be byte
 // for byte what the window saves after the same Open and edits.
@@ -379,11 +380,11 @@ class TestCommand : public QObject
     {
         writeFile(pathOf("t.bat"), fileOf(defaultSettings())); // KZ123456
         writeFile(pathOf("t.csv"), "\xEF\xBB\xBFUSERNAME,Password,logonscript,WKSTN\r\n"
-                               "alice,\"p,w\",\"run, me\",\r\n"
-                               "bob,\"say \"\"hi\"\"\",x,PC7\r\n"
-                               "\r\n"
-                               "\"c>rl\",z,y,\r\n"
-                               "dave,d,d,\r\n");
+                                   "alice,\"p,w\",\"run, me\",\r\n"
+                                   "bob,\"say \"\"hi\"\"\",x,PC7\r\n"
+                                   "\r\n"
+                                   "\"c>rl\",z,y,\r\n"
+                                   "dave,d,d,\r\n");
         const Run r = run({"batch", "t.bat", "t.csv", "out"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, "4 written to out\n");
@@ -580,10 +581,10 @@ class TestCommand : public QObject
         // An mcopy that stops when it would write into an image, until killed.
         QVERIFY(QDir().mkpath(pathOf("bin")) && QDir().mkpath(pathOf("tmp")));
         writeFile(pathOf("bin/mcopy"),
-              "#!/bin/sh\n"
-              "case \" $* \" in *\" -o \"*) echo $$ > \"$MARKER\"; exec sleep 60;; esac\n"
-              "exec " +
-                  QStandardPaths::findExecutable("mcopy").toUtf8() + " \"$@\"\n");
+                  "#!/bin/sh\n"
+                  "case \" $* \" in *\" -o \"*) echo $$ > \"$MARKER\"; exec sleep 60;; esac\n"
+                  "exec " +
+                      QStandardPaths::findExecutable("mcopy").toUtf8() + " \"$@\"\n");
         QVERIFY(QFile::setPermissions(pathOf("bin/mcopy"), QFile::ReadOwner | QFile::ExeOwner));
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -728,8 +729,8 @@ class TestCommand : public QObject
         writeFile(pathOf("a.bat"), file);
         writeFile(pathOf("b.bat"), file);
         writeFile(pathOf("t.csv"), arguments.first() == "apply"
-                                   ? "PATH,WORKGROUP\na.bat,LAB\nb.bat,MY LAB\n"
-                                   : "OUTPUT,WKSTN,WORKGROUP\nx.bat,A,LAB\ny.bat,B,MY LAB\n");
+                                       ? "PATH,WORKGROUP\na.bat,LAB\nb.bat,MY LAB\n"
+                                       : "OUTPUT,WKSTN,WORKGROUP\nx.bat,A,LAB\ny.bat,B,MY LAB\n");
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith(message.toUtf8()), r.err.constData());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files inside floppy images, on images the test makes with
 // mkfs.fat and mtools. A save must change nothing but the file's own
 // clusters, its directory entry and the allocation table, keep the file's
@@ -62,9 +63,9 @@ class TestFloppyImage : public QObject
         if (!onWrite.isEmpty()) {
             const QString mcopy = folder + "/mcopy";
             writeFile(mcopy, "#!/bin/sh\nreal='" +
-                             QFile::encodeName(QStandardPaths::findExecutable("mcopy")) +
-                             "'\ncase \" $* \" in *\" -o \"*) " + onWrite +
-                             ";; esac\nexec \"$real\" \"$@\"\n");
+                                 QFile::encodeName(QStandardPaths::findExecutable("mcopy")) +
+                                 "'\ncase \" $* \" in *\" -o \"*) " + onWrite +
+                                 ";; esac\nexec \"$real\" \"$@\"\n");
             QFile::setPermissions(mcopy, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         }
         return folder;

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build below temporary DESTDIRs, as a package build does: the
 # whole tree, and each package's component on its own. Checks that the two
 # packages hold the tree between them, and what a headless machine, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/PagePrinter.h"
 #include "report/PdfProbe.h"
 #include "support/ScriptedPlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the boot will do with each value: every check of the table cautions
 // just past its limit and not at it, and no sound file gets a caution.
 #include "settings/BootCautions.h"

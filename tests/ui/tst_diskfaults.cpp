@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that are not what their names promise, disks that say no, and files
 // that belong to someone else. Unless a save went through, the old bytes stay
 // as they were; a file keeps its owner, mode and links; the user is told what

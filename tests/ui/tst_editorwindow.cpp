@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/DefaultSettings.h"
 #include "settings/EditorFields.h"
 #include "support/DiskTools.h"
