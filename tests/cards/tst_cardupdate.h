@@ -17,8 +17,8 @@
 
 // The card list update against web servers and proxies of the test's own on
 // 127.0.0.1 (proxies and Cancel in tst_cardupdate_network.cpp). The https
-// rows and the close during a stall run in copies of this program
-// (tst_cardupdate_process.cpp).
+// rows, the close during a stall and an update without libcurl run in copies
+// of this program (tst_cardupdate_process.cpp).
 class TestCardUpdate : public QObject
 {
     Q_OBJECT
@@ -45,6 +45,8 @@ class TestCardUpdate : public QObject
     void closeDuringStall_data();
     void closeDuringStall();
     void closeDuringStallChild();
+    void withoutLibcurl();
+    void withoutLibcurlChild();
 
   private:
     QComboBox* cards() const { return m_window->findChild<QComboBox*>("cboNIC"); }

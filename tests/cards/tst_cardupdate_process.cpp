@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The rows that need a process of their own: https against an authority that
 // only the test trusts, in a private mount and network namespace where the
-// site's name is 127.0.0.1; and a close while the download stalls, which must
-// end the program itself.
+// site's name is 127.0.0.1; a close while the download stalls, which must
+// end the program itself; and an update where libcurl, which a program loads
+// once, is missing.
 #include "tst_cardupdate.h"
 
+#include "cards/CurlLibrary.h"
 #include "ui/QtPlatformServices.h"
 
 #include <QApplication>
@@ -31,6 +33,7 @@ namespace {
 constexpr char kTlsFolder[] = "USEROPTS_TEST_TLS_FOLDER";
 constexpr char kCloseFolder[] = "USEROPTS_TEST_CLOSE_FOLDER";
 constexpr char kCloseHow[] = "USEROPTS_TEST_CLOSE_HOW";
+constexpr char kNoLibcurl[] = "USEROPTS_TEST_NO_LIBCURL";
 
 bool openssl(const QString& folder, const QStringList& arguments)
 {
@@ -265,4 +268,55 @@ void TestCardUpdate::closeDuringStallChild()
     QApplication::exec();
     QVERIFY(!m_window->isVisible());
     QVERIFY(m_platform->fileDialogs.isEmpty()); // start-up went no further
+}
+
+void TestCardUpdate::withoutLibcurl()
+{
+    if (qEnvironmentVariableIsSet(kNoLibcurl))
+        QSKIP("Runs in the parent only.");
+    if (geteuid() != 0)
+        QSKIP("A private mount namespace needs root.");
+    // The file this program loaded is the one the copy will not find.
+    QVERIFY(CurlLibrary::get().failure.isEmpty());
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QString library;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (line.contains("/libcurl.so"))
+            library = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
+    }
+    QVERIFY(!library.isEmpty());
+    QProcess child;
+    QProcessEnvironment environment = childEnvironment();
+    environment.insert(kNoLibcurl, "1");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("unshare"),
+                {"--mount", "--", "sh", "-c",
+                 "mount --bind /dev/null \"$1\" && exec \"$2\" withoutLibcurlChild", "sh", library,
+                 QCoreApplication::applicationFilePath()});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitCode() == 0 &&
+                 output.contains("PASS   : TestCardUpdate::withoutLibcurlChild()"),
+             output.constData());
+}
+
+void TestCardUpdate::withoutLibcurlChild()
+{
+    if (!qEnvironmentVariableIsSet(kNoLibcurl))
+        QSKIP("Runs only in the copy that withoutLibcurl starts.");
+    writeOldList(kOldFile);
+    m_server->answer = reply(kNewList);
+
+    m_window->cmdGetCards_Click();
+
+    QCOMPARE(m_server->requests, 0);
+    const MessageRequest& outcome = m_platform->messages.last();
+    QCOMPARE(outcome.title, kNotUpdated);
+    QVERIFY2(outcome.text.contains("it comes with the Debian package libcurl4") &&
+                 outcome.text.contains("The card list was left as it was."),
+             qPrintable(outcome.text));
+    QCOMPARE(readFile(m_dir->filePath("CARDDATA.TXT")), kOldFile);
+    QCOMPARE(entries(), kOldEntries);
 }
