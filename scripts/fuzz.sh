@@ -18,8 +18,10 @@ for target in settings timeout cards table; do
     echo "== fuzz_$target for ${SECONDS_EACH}s"
     (cd "$BUILD" && ./bin/"fuzz_$target" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
         "corpus/$target" 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)|ERROR" || true)
-    if ls "$BUILD"/crash-* "$BUILD"/leak-* "$BUILD"/timeout-* >/dev/null 2>&1; then
-        echo "fuzz_$target found a failing input:"; ls "$BUILD"/crash-* "$BUILD"/leak-* "$BUILD"/timeout-* 2>/dev/null
+    # Any one kind of input found is a failure, whether or not the others are.
+    found=$(find "$BUILD" -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \))
+    if [ -n "$found" ]; then
+        echo "fuzz_$target found a failing input:"; echo "$found"
         exit 1
     fi
 done

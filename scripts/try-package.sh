@@ -106,10 +106,11 @@ in_root apt-get install -y -qq --no-install-recommends \
     xvfb xauth xdotool x11-utils imagemagick python3 >/dev/null
 
 # The maker's site, as a proxy the editor is pointed at: it answers any
-# request for /carddata.txt with a small list.
+# request for /carddata.txt with a list of 12 trial cards, as many as the
+# packaged list holds, so that no question about a far shorter list comes.
 cat > "$root/tmp/site.py" <<'PY'
 import http.server
-LIST = b"TRIAL01           Card from the trial site\nTRIAL02           Another trial card\n"
+LIST = b"".join(b"%-18sTrial card %d\n" % (b"TRIAL%02d" % i, i) for i in range(1, 13))
 class Site(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         if self.path.endswith("/carddata.txt"):

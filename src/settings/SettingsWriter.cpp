@@ -43,16 +43,16 @@ Result<> appendLineSafe(const SettingRow& format, const QByteArray& value, QByte
     const QString what = cr ? QStringLiteral("carriage return") : QStringLiteral("line feed");
     const QString where =
         format.form == ValueForm::Password
-            ? QStringLiteral("%1 would be stored with a %2 at character %3, where its character "
+            ? QStringLiteral("%1 would be stored with a %2 at character %3, as that character "
                              "scrambles to one")
             : QStringLiteral("%1 would hold a %2 at character %3");
     const QString effect =
-        cr ? QStringLiteral("which would end line %1 early")
-           : QStringLiteral("where the DOS shell would end line %1 and run the rest as a command "
-                            "at every boot");
+        cr ? QStringLiteral(", which would end line %1 early")
+           : QStringLiteral(": the DOS shell would end line %1 there and run the rest as a "
+                            "command at every boot");
     return failure(format,
                    where.arg(fieldCaption(format.field), what).arg(end - value.begin() + 1) +
-                       QStringLiteral(", ") + effect.arg(format.line));
+                       effect.arg(format.line));
 }
 
 Result<> encodeText(const SettingRow& format, const QString& text, QByteArray& out)

@@ -295,7 +295,7 @@ class TestCommand : public QObject
         QTest::newRow("set, line feed")
             << QStringList{"set", "a.bat", "USERNAME=jo\nmkdir X"}
             << "useropts: USERNAME: line 6 could not be written: Username would hold a line feed "
-               "at character 3, where the DOS shell would end line 6 and run the rest as a "
+               "at character 3: the DOS shell would end line 6 there and run the rest as a "
                "command at every boot\n";
         QTest::newRow("new, password")
             << QStringList{"new", "--force", "a.bat", QString("PASSWORD=ab") + QChar(0xFF)}
