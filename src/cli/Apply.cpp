@@ -30,8 +30,6 @@ namespace useropts {
 namespace {
 
 const QString kPathColumn = QStringLiteral("PATH");
-// Enough to see what is wrong with a table, not a screenful of the same.
-constexpr int kMostBadRowsShown = 20;
 
 // One row, once checked: the file it names and what it becomes.
 struct PlannedUpdate
@@ -127,42 +125,6 @@ QList<PlannedUpdate> planUpdates(const TableFile& table, const ApplyRequest& req
         updates.append(update.value());
     }
     return updates;
-}
-
-int refused(const Complaints& complaints)
-{
-    const QStringList bad = complaints.lines();
-    for (const QString& line : bad.first(qMin(bad.size(), qsizetype(kMostBadRowsShown))))
-        printMessage(line);
-    if (bad.size() > kMostBadRowsShown)
-        printMessage(
-            QStringLiteral("%1 more complaints not shown").arg(bad.size() - kMostBadRowsShown));
-    printMessage(QStringLiteral("nothing was written"));
-    return kDataFailed;
-}
-
-void printCautions(const PlannedUpdate& update)
-{
-    for (const QString& caution : cautionsFor(update.file))
-        printMessage(QStringLiteral("row %1: %2").arg(update.row).arg(caution));
-}
-
-int describeUpdates(const QList<PlannedUpdate>& updates)
-{
-    QString out;
-    for (const PlannedUpdate& update : updates) {
-        QStringList names;
-        for (const Field field : update.changed)
-            names << nameOf(field);
-        out += QStringLiteral("%1: %2\n")
-                   .arg(escapedControls(update.shown),
-                        names.isEmpty() ? QStringLiteral("nothing changes") : names.join(u", "));
-        printCautions(update);
-    }
-    printData(out);
-    return dataWrittenWhole() ? kDone
-                              : failed(QStringLiteral("what would be written could not be "
-                                                      "said on standard output"));
 }
 
 // The new files wait beside the ones they replace, a group at a time: one
@@ -270,7 +232,7 @@ bool UpdateWriter::writeGroup(const QList<const PlannedUpdate*>& group)
         if (!done.ok())
             return report(done.failure().reason, update.row);
         ++m_changed;
-        printCautions(update);
+        printRowCautions(update.row, update.file);
     }
     m_folders += folders;
     return true;
@@ -308,7 +270,7 @@ int runApply(const ApplyRequest& request, ProcessRunner& processes)
     if (!complaints.isEmpty())
         return refused(complaints);
     if (request.dryRun)
-        return describeUpdates(updates);
+        return describePlanned(updates, QStringLiteral("nothing changes"));
     UpdateWriter writer(processes);
     if (!writer.write(updates))
         return kDataFailed;

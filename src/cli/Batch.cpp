@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/SettingValues.h"
 #include "cli/SettingsFile.h"
+#include "cli/Subcommands.h"
 #include "cli/TextForms.h"
 #include "common/Messages.h"
 #include "files/FileHead.h"
@@ -23,8 +24,6 @@ namespace useropts {
 
 namespace {
 
-// Enough to see what is wrong with a table, not a screenful of the same.
-constexpr int kMostBadRowsShown = 20;
 // Far beyond any floppy, as for an image that is edited.
 constexpr qint64 kMaxImageBytes = 256 * 1024 * 1024;
 
@@ -86,40 +85,6 @@ Result<> writeOutput(const BatchTemplate& templ, const PlannedOutput& output,
     return writeWholeFile(output.path, bytes.value(), output.shown);
 }
 
-int refused(const Complaints& complaints)
-{
-    const QStringList bad = complaints.lines();
-    for (const QString& line : bad.first(qMin(bad.size(), qsizetype(kMostBadRowsShown))))
-        printMessage(line);
-    if (bad.size() > kMostBadRowsShown)
-        printMessage(
-            QStringLiteral("%1 more complaints not shown").arg(bad.size() - kMostBadRowsShown));
-    printMessage(QStringLiteral("nothing was written"));
-    return kDataFailed;
-}
-
-// What a real run would write, one line for each output, and nothing written.
-int describeOutputs(const QList<PlannedOutput>& outputs)
-{
-    QString out;
-    for (const PlannedOutput& output : outputs) {
-        QStringList names;
-        for (const Field field : output.changed)
-            names << nameOf(field);
-        out += QStringLiteral("%1: %2\n")
-                   .arg(escapedControls(output.shown),
-                        names.isEmpty() ? QStringLiteral("as the template") : names.join(u", "));
-        for (const QString& caution : cautionsFor(output.file))
-            printMessage(QStringLiteral("row %1: %2").arg(output.row).arg(caution));
-    }
-    printData(out);
-    if (!dataWrittenWhole()) {
-        printMessage(QStringLiteral("what would be written could not be said on standard output"));
-        return kDataFailed;
-    }
-    return kDone;
-}
-
 // Writes the outputs in order, with progress on a terminal; how many, or
 // nothing once one failed, which is told. Those before it stay written.
 std::optional<qsizetype> writeOutputs(const BatchTemplate& templ,
@@ -145,8 +110,7 @@ std::optional<qsizetype> writeOutputs(const BatchTemplate& templ,
             return std::nullopt;
         }
         ++written;
-        for (const QString& caution : cautionsFor(output.file))
-            printMessage(QStringLiteral("row %1: %2").arg(output.row).arg(caution));
+        printRowCautions(output.row, output.file);
     }
     return written;
 }
@@ -171,7 +135,7 @@ int runBatch(const BatchRequest& request, ProcessRunner& processes)
     if (!complaints.isEmpty())
         return refused(complaints);
     if (request.dryRun)
-        return describeOutputs(outputs);
+        return describePlanned(outputs, QStringLiteral("as the template"));
 
     if (Result<> folder = makeFolders(request.outputFolder); !folder.ok()) {
         printMessage(folder.failure().reason);

@@ -5,7 +5,9 @@
 #include "cli/Batch.h"
 #include "cli/Console.h"
 #include "cli/SettingValues.h"
+#include "cli/SettingsFile.h"
 #include "cli/Subcommands.h"
+#include "cli/Tables.h"
 #include "cli/TextForms.h"
 
 #include <QCommandLineParser>
@@ -14,6 +16,9 @@
 namespace useropts {
 
 namespace {
+
+// Enough to see what is wrong with a table, not a screenful of the same.
+constexpr int kMostBadRowsShown = 20;
 
 // The options a subcommand may take.
 enum Option : unsigned
@@ -211,6 +216,33 @@ int failed(const QString& message)
 {
     printMessage(message);
     return kDataFailed;
+}
+
+int refused(const Complaints& complaints)
+{
+    const QStringList bad = complaints.lines();
+    for (const QString& line : bad.first(qMin(bad.size(), qsizetype(kMostBadRowsShown))))
+        printMessage(line);
+    if (bad.size() > kMostBadRowsShown)
+        printMessage(
+            QStringLiteral("%1 more complaints not shown").arg(bad.size() - kMostBadRowsShown));
+    printMessage(QStringLiteral("nothing was written"));
+    return kDataFailed;
+}
+
+void printRowCautions(int row, const QByteArray& file)
+{
+    for (const QString& caution : cautionsFor(file))
+        printMessage(QStringLiteral("row %1: %2").arg(row).arg(caution));
+}
+
+QString plannedChange(const QString& shown, const QList<Field>& changed, const QString& unchanged)
+{
+    QStringList names;
+    for (const Field field : changed)
+        names << nameOf(field);
+    return QStringLiteral("%1: %2\n")
+        .arg(escapedControls(shown), names.isEmpty() ? unchanged : names.join(u", "));
 }
 
 int runApplyCommand(const Invocation& call, ProcessRunner& processes)
