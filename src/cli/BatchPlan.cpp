@@ -160,8 +160,6 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
     if (!folder.endsWith(u'/'))
         folder += u'/';
     const int longestName = fileSystemRoom(request.outputFolder).longestName;
-    // Absolute once, not looked up again for every file written.
-    const QDir base(QDir(request.outputFolder).absolutePath());
 
     QList<PlannedOutput> outputs;
     outputs.reserve(rows.size());
@@ -200,7 +198,7 @@ QList<PlannedOutput> nameOutputs(const QList<RowSettings>& rows, const BatchTemp
         }
         output.relative = inside.value();
         output.shown = QDir::toNativeSeparators(folder + output.relative);
-        output.path = base.filePath(output.relative);
+        output.path = QDir(request.outputFolder).filePath(output.relative);
         outputs.append(std::move(output));
     }
     return outputs;

@@ -385,18 +385,19 @@ class TestCommand : public QObject
                                    "\r\n"
                                    "\"c>rl\",z,y,\r\n"
                                    "dave,d,d,\r\n");
-        const Run r = run({"batch", "t.bat", "t.csv", "out"});
+        // The folders on the way are made too.
+        const Run r = run({"batch", "t.bat", "t.csv", "new/out"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, "4 written to out\n");
+        QCOMPARE(r.out, "4 written to new/out\n");
         QVERIFY2(r.err.startsWith("useropts: row 5: USERNAME: holds '>':"), r.err.constData());
         QCOMPARE(r.err.count('\n'), 1);
 
         const QStringList folders =
-            QDir(pathOf("out")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            QDir(pathOf("new/out")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         QCOMPARE(folders.size(), 4);
         QHash<QString, EditorFields> byUser;
         for (const QString& folder : folders) {
-            const QByteArray file = contents(pathOf("out/" + folder + "/USEROPTS.BAT"));
+            const QByteArray file = contents(pathOf("new/out/" + folder + "/USEROPTS.BAT"));
             QVERIFY(file.contains("\r\nSet WKSTN=" + folder.toLatin1() + "\r\n"));
             const EditorFields f = opened(file);
             byUser.insert(f.text(Field::UserName), f);
@@ -460,6 +461,11 @@ class TestCommand : public QObject
         row("name too long", "OUTPUT,#\n" + QByteArray(300, 'n') + ",\n",
             "row 2, column OUTPUT: the output '" + QString(300, 'n') + "' cannot be made: '" +
                 QString(40, 'n') + "...' is 300 bytes long, longer than the 255");
+        // Both rows, though the folder is looked at once.
+        row("a file where a folder must be", "OUTPUT,#\nold.bat/a,\nold.bat/b/c,\n",
+            "row 2, column OUTPUT: out/old.bat/a cannot be made: out/old.bat is a file, not a "
+            "folder\nuseropts: row 3, column OUTPUT: out/old.bat/b/c cannot be made: "
+            "out/old.bat is a file, not a folder\n");
         row("output exists", "OUTPUT,#\nb,\nold.bat,\n",
             "row 3, column OUTPUT: out/old.bat exists already");
         row("output outside", "OUTPUT,#\nb,\nx/../../c,\n",
