@@ -162,10 +162,10 @@ Result<> NewFile::finish()
 
 Result<> makeFolders(const QString& folder)
 {
-    const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     // Most often only the folder itself is missing: one call makes it.
-    if (::mkdir(encoded(absolute).constData(), 0777) == 0)
+    if (::mkdir(encoded(folder).constData(), 0777) == 0)
         return {};
+    const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     QStringList missing;
     QString up = absolute;
     for (struct stat st = {}; ::stat(encoded(up).constData(), &st) != 0;) {
